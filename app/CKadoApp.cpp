@@ -1,0 +1,69 @@
+#include "app/CKadoApp.h"
+
+#include "app/DrawingObjects.h"
+#include "app/FontSetup.h"
+#include "app/InstanceGuard.h"
+#include "dialogs/CmainDlg.h"
+#include "store/Database.h"
+#include "store/ListSync.h"
+#include "store/Preload.h"
+#include "store/WordStore.h"
+
+#include <QFontDatabase>
+#include <QString>
+#include <cstdio>
+#include <sqlite3.h>
+#include <sys/resource.h>
+#include <thread>
+#include <unistd.h>
+
+namespace {
+constexpr char kDatabasePath[] = "./save.db";
+constexpr char kFontFolder[] = "./res/";
+constexpr char kFontFile[] = "triphibian.ttf";
+
+void RunPreload()
+{
+    // The main dialog waits for the preload; let it run ahead of the
+    // desktop's other work when the system allows it.
+    setpriority(PRIO_PROCESS, static_cast<id_t>(gettid()), -10);
+    PreloadThread();
+}
+} // namespace
+
+int CKadoApp::InitInstance()
+{
+    if (OpenDatabase(kDatabasePath) != SQLITE_OK) {
+        std::fprintf(stderr, "vokabo: cannot open %s: %s\n", kDatabasePath,
+                     Database ? sqlite3_errmsg(Database) : "out of memory");
+        return 1;
+    }
+
+    InstanceGuard instance;
+    if (!instance.TryAcquire()) {
+        instance.SendWake();
+        return 1;
+    }
+    instance.Listen();
+    EnsureControlTable();
+
+    QFontDatabase::addApplicationFont(QString::fromLatin1(kFontFolder) + QString::fromLatin1(kFontFile));
+    InstallFontSubstitutions();
+    CreateDrawingObjects();
+
+    listsLoaded.store(false);
+    controlLoaded.store(false);
+    std::thread preload(RunPreload);
+
+    {
+        CmainDlg mainDialog;
+        mainDialog.DoModal();
+
+        ReleaseDrawingObjects();
+        // No thread may still use the connection when it closes.
+        preload.join();
+        WaitForListSync();
+        CloseDatabase();
+    }
+    return 0;
+}

@@ -1,0 +1,3 @@
+#include "app/SharedValues.h"
+
+QPointer<QWidget> BarWindow;

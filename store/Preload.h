@@ -1,0 +1,7 @@
+#pragma once
+
+// Fills WordListRegistry from the built-in lists, reads the stored ranges
+// from control, removes lists that are no longer built in, then sets
+// listsLoaded and controlLoaded. Returns 0, or the result code of a failed
+// COMMIT, in which case the flags stay false.
+int PreloadThread();

@@ -1,0 +1,24 @@
+// gtest main for tests that need widgets: one QApplication for the whole run.
+#include <QApplication>
+#include <gtest/gtest.h>
+
+#include "app/DrawingObjects.h"
+#include "app/FontSetup.h"
+
+#include <QFontDatabase>
+
+int main(int argc, char** argv)
+{
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    ::testing::InitGoogleTest(&argc, argv);
+    QApplication application(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("vokabo"));
+    QApplication::setApplicationDisplayName(QStringLiteral("Vokabo"));
+    QFontDatabase::addApplicationFont(QStringLiteral("./res/triphibian.ttf"));
+    InstallFontSubstitutions();
+    CreateDrawingObjects();
+    const int rc = RUN_ALL_TESTS();
+    ReleaseDrawingObjects();
+    return rc;
+}
