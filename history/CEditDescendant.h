@@ -1,0 +1,20 @@
+#pragma once
+#include <QLineEdit>
+
+class QKeyEvent;
+class QPaintEvent;
+
+// The answer edit of the answer bars. It refuses digits and the punctuation
+// a spelling never contains as they are typed, and draws its own sunken
+// frame unless the bar is in see-through mode.
+class CEditDescendant : public QLineEdit {
+    Q_OBJECT
+public:
+    explicit CEditDescendant(QWidget* parent = nullptr);
+
+    bool m_seeThrough = false;
+
+protected:
+    void keyPressEvent(QKeyEvent* event) override;
+    void paintEvent(QPaintEvent* event) override;
+};
