@@ -54,6 +54,15 @@ struct ProcessResult {
     QString standardError;
 };
 
+// Lines the program itself wrote (Qt may add warnings of its own).
+int OwnLines(const QString& standardError)
+{
+    int lines = 0;
+    for (const QString& line : standardError.split(QLatin1Char('\n')))
+        lines += line.startsWith(QStringLiteral("vokabo: ")) ? 1 : 0;
+    return lines;
+}
+
 ProcessResult RunProgram(const QString& workingDirectory, const QProcessEnvironment& environment)
 {
     QProcess program;
@@ -180,8 +189,9 @@ TEST(Startup, UnusableDatabase_ExitsWithOneBeforeTouchingTheInstanceLock)
 
     EXPECT_EQ(result.exitCode, 1);
     EXPECT_EQ(bar.wakes, 0);
-    EXPECT_TRUE(result.standardError.contains(QStringLiteral("./save.db"))) << result.standardError.toStdString();
-    EXPECT_EQ(result.standardError.count(QLatin1Char('\n')), 1);
+    EXPECT_TRUE(result.standardError.contains(QStringLiteral("vokabo: cannot open ./save.db")))
+        << result.standardError.toStdString();
+    EXPECT_EQ(OwnLines(result.standardError), 1);
 }
 
 TEST(Startup, NoDisplay_SaysSoInOneLineAndStops)
