@@ -1,3 +1,4 @@
+#include "app/AppIcon.h"
 #include "app/CKadoApp.h"
 
 #include <QApplication>
@@ -25,6 +26,7 @@ int main(int argc, char** argv)
     QApplication application(argc, argv);
     QApplication::setApplicationName(QStringLiteral("vokabo"));
     QApplication::setApplicationDisplayName(QStringLiteral("Vokabo"));
+    QApplication::setWindowIcon(VokaboIcon());
     CKadoApp theApp;
     return theApp.InitInstance();
 }
