@@ -109,7 +109,7 @@ void EnsureControlTable()
         return;
     // The schema lookup can fail for other reasons than a missing table (a
     // file that is no database); CREATE ... IF NOT EXISTS then fails harmlessly too.
-    sqlite3_exec(Database, "CREATE TABLE IF NOT EXISTS control(listname, beg, end)", nullptr, nullptr, nullptr);
+    ExecStatement(sql::kCreateControl);
 }
 
 bool IsPlainIdentifier(std::string_view name)

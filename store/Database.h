@@ -38,6 +38,9 @@ inline constexpr char kSelectPage[] = "select * from %s limit %d, %d;";
 inline constexpr char kBegin[] = "BEGIN TRANSACTION";
 inline constexpr char kCommit[] = "COMMIT TRANSACTION";
 inline constexpr char kRollback[] = "ROLLBACK TRANSACTION";
+// Only for a save.db that lacks control; the columns are those read back
+// by position.
+inline constexpr char kCreateControl[] = "CREATE TABLE IF NOT EXISTS control(listname, beg, end)";
 } // namespace sql
 
 // Statements are formatted into buffers of this size.
@@ -78,6 +81,11 @@ inline int ExecStatement(const StatementText& statement, ErrorText* error = null
 // yields no statement; StepQuery on it reports an error, so the query simply
 // delivers no row.
 Statement PrepareQuery(const char* text);
+// A text that did not fit its buffer is not prepared: it yields no statement.
+inline Statement PrepareQuery(const StatementText& statement)
+{
+    return statement.fits ? PrepareQuery(statement.text) : Statement();
+}
 int StepQuery(const Statement& statement);
 // Column 0 may hold NULL; it reads as an empty text.
 std::string ColumnText(const Statement& statement, int column);
