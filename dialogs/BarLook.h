@@ -25,6 +25,11 @@ void DrawRaisedFrame(QWidget* bar, QPainter& painter);
 // release without that movement stays an ordinary click.
 void InstallBarDragging(QWidget* bar);
 
+// See-through painting: the bar and its controls take `colour` as their
+// background, the edit as its text background too. An invalid colour gives
+// them back the platform's colours.
+void SetBarBackground(QWidget* bar, const QColor& colour);
+
 // The background colour of see-through mode: the colour the screen copy
 // holds at the sample point.
 QColor SeeThroughColour(QPoint samplePoint);

@@ -35,5 +35,6 @@ protected:
     void paintEvent(QPaintEvent* event) override;
 
 private:
+    void RefreshColours();
     void OnOk();
 };

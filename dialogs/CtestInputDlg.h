@@ -39,6 +39,7 @@ protected:
     void paintEvent(QPaintEvent* event) override;
 
 private:
+    void RefreshColours();
     void OnNext();
     void OnPrev();
     void OnAnswerChanged();
