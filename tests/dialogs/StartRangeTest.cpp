@@ -1,0 +1,146 @@
+#include "dialogs/StartRange.h"
+
+#include "RangeReference.h"
+
+#include <gtest/gtest.h>
+#include <random>
+
+namespace {
+
+std::vector<std::string> Messages(const StartRange& range)
+{
+    std::vector<std::string> texts;
+    for (const char* message : range.messages)
+        if (message)
+            texts.emplace_back(message);
+    return texts;
+}
+
+// Compares everything the dialog acts on; first and last only matter when
+// the range is accepted.
+void ExpectSameAsReference(const std::string& firstText, const std::string& lastText, std::int32_t n)
+{
+    const StartRange range = StartRange::Check(firstText, lastText, n);
+    const ReferenceRange expected = ReferenceStartRange(firstText, lastText, n);
+    SCOPED_TRACE("first '" + firstText + "' last '" + lastText + "' n " + std::to_string(n));
+    ASSERT_EQ(range.accepted, expected.accepted);
+    EXPECT_EQ(Messages(range), expected.messages);
+    if (expected.accepted) {
+        EXPECT_EQ(range.first, expected.first);
+        EXPECT_EQ(range.last, expected.last);
+    }
+}
+
+TEST(ReadDecimal, ReadsLikeStrtolAndSaturatesAt32Bits)
+{
+    const struct {
+        const char* text;
+        std::int32_t value;
+    } cases[] = {
+        {"", 0},
+        {"abc", 0},
+        {"  42x", 42},
+        {"\t\n+8", 8},
+        {"-17", -17},
+        {"- 5", 0},
+        {"0x1A", 0},
+        {"007", 7},
+        {"2147483647", INT32_MAX},
+        {"2147483648", INT32_MAX},
+        {"-2147483648", INT32_MIN},
+        {"-2147483649", INT32_MIN},
+        // A wrapping reader would make 30 of this.
+        {"4294967326", INT32_MAX},
+        {"-4294967326", INT32_MIN},
+        {"99999999999999999999999999", INT32_MAX},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(ReadDecimal(c.text), c.value) << "'" << c.text << "'";
+}
+
+struct RangeCase {
+    const char* name;
+    const char* firstText;
+    const char* lastText;
+    std::int32_t n;
+    bool accepted;
+    std::int32_t first, last;
+    std::vector<std::string> messages;
+};
+
+TEST(StartRange, RulesPerFieldAndCombined_MatchTableAndReference)
+{
+    const std::string outOfRange = "selection out of range, select all";
+    const std::string zeroWords = "0 words selected select all";
+    const std::string empty = "wordlist empty!";
+    const RangeCase cases[] = {
+        {"both empty: whole list", "", "", 30, true, 1, 30, {}},
+        {"plain range", "3", "12", 30, true, 3, 12, {}},
+        {"last n + 1 accepted", "", "31", 30, true, 1, 31, {}},
+        {"last n", "29", "30", 30, true, 29, 30, {}},
+        {"first 0", "0", "", 30, true, 1, 30, {outOfRange}},
+        {"first negative", "-3", "10", 30, true, 1, 30, {outOfRange}},
+        {"first text", "abc", "10", 30, true, 1, 30, {outOfRange}},
+        {"last n + 2", "1", "32", 30, true, 1, 30, {outOfRange}},
+        {"last negative", "1", "-1", 30, true, 1, 30, {outOfRange}},
+        {"last hugely negative", "", "-99999999999", 30, true, 1, 30, {outOfRange}},
+        {"last huge", "", "4294967326", 30, true, 1, 30, {outOfRange}},
+        {"first 0 and last n + 2", "0", "32", 30, true, 1, 30, {outOfRange}},
+        {"last 0", "1", "0", 30, true, 1, 30, {zeroWords}},
+        {"last text", "1", "abc", 30, true, 1, 30, {zeroWords}},
+        {"last below first", "10", "5", 30, true, 1, 30, {zeroWords}},
+        {"first n + 2, last empty", "32", "", 30, true, 1, 30, {zeroWords}},
+        {"first huge, last empty", "4294967326", "", 30, true, 1, 30, {zeroWords}},
+        {"first equals last", "5", "5", 30, false, 0, 0, {empty}},
+        {"first n + 1, last n + 1", "31", "31", 30, false, 0, 0, {empty}},
+        {"blanks and sign read", " 7", "+9", 30, true, 7, 9, {}},
+        {"one word, whole list", "", "", 1, false, 0, 0, {empty}},
+        {"one word, 1 to 2", "1", "2", 1, true, 1, 2, {}},
+        {"one word, out of range then empty", "0", "", 1, false, 0, 0, {outOfRange, empty}},
+        {"one word, last below first then empty", "2", "1", 1, false, 0, 0, {zeroWords, empty}},
+        {"no words", "", "", 0, false, 0, 0, {empty}},
+    };
+    for (const RangeCase& c : cases) {
+        SCOPED_TRACE(c.name);
+        const StartRange range = StartRange::Check(c.firstText, c.lastText, c.n);
+        EXPECT_EQ(range.accepted, c.accepted);
+        EXPECT_EQ(Messages(range), c.messages);
+        if (c.accepted) {
+            EXPECT_EQ(range.first, c.first);
+            EXPECT_EQ(range.last, c.last);
+        }
+        ExpectSameAsReference(c.firstText, c.lastText, c.n);
+    }
+}
+
+// Texts built from the pieces that matter to the reader: blanks, signs,
+// digit runs from short to far beyond 32 bits, trailing junk.
+std::string RandomNumberText(std::mt19937& random)
+{
+    static const char* const prefixes[] = {"", "", "", " ", "  ", "\t", "+", "-", " -", "x", "--"};
+    static const char* const suffixes[] = {"", "", "", "a", " ", "5x", "-"};
+    std::uniform_int_distribution<int> pick(0, 99);
+    if (pick(random) < 15)
+        return "";
+    std::string text = prefixes[pick(random) % std::size(prefixes)];
+    const int digitsKind = pick(random);
+    const int digits = digitsKind < 50 ? 1 + pick(random) % 2 : digitsKind < 80 ? pick(random) % 4 : pick(random) % 25;
+    for (int i = 0; i < digits; ++i)
+        text += static_cast<char>('0' + pick(random) % 10);
+    text += suffixes[pick(random) % std::size(suffixes)];
+    return text;
+}
+
+TEST(StartRange, RandomTexts_MatchReference)
+{
+    std::mt19937 random(20240601);
+    const std::int32_t counts[] = {1, 2, 3, 30, 31, 100, INT32_MAX - 1};
+    for (int i = 0; i < 5000; ++i) {
+        const std::int32_t n = counts[i % std::size(counts)];
+        ExpectSameAsReference(RandomNumberText(random), RandomNumberText(random), n);
+        if (HasFailure())
+            break;
+    }
+}
+
+} // namespace
