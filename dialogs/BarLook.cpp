@@ -236,7 +236,15 @@ void SetUpBarWindow(QWidget* bar, QPoint topLeft, QSize size)
         new TaskbarFilter(bar);
 #endif
     bar->setFixedSize(size);
-    bar->move(topLeft);
+    // The client rectangle: a frame remembered from an earlier decorated
+    // showing must not shift the bar.
+    bar->setGeometry(QRect(topLeft, size));
+}
+
+QPen WithRoundEnds(QPen pen)
+{
+    pen.setCapStyle(Qt::RoundCap);
+    return pen;
 }
 
 void DrawRaisedFrame(QWidget* bar, QPainter& painter)
@@ -248,13 +256,13 @@ void DrawRaisedFrame(QWidget* bar, QPainter& painter)
     const int bottom = client.top() + client.height();
     painter.save();
     painter.setRenderHint(QPainter::Antialiasing, false);
-    painter.setPen(RaisedLeftPen);
+    painter.setPen(WithRoundEnds(RaisedLeftPen));
     painter.drawLine(QPoint(left, bottom - 1), QPoint(left, top + 1));
-    painter.setPen(RaisedRightPen);
+    painter.setPen(WithRoundEnds(RaisedRightPen));
     painter.drawLine(QPoint(right - 1, bottom - 1), QPoint(right - 1, top));
-    painter.setPen(RaisedTopPen);
+    painter.setPen(WithRoundEnds(RaisedTopPen));
     painter.drawLine(QPoint(left - 1, top), QPoint(right - 1, top));
-    painter.setPen(RaisedBottomPen);
+    painter.setPen(WithRoundEnds(RaisedBottomPen));
     painter.drawLine(QPoint(left, bottom), QPoint(right - 1, bottom));
     painter.restore();
 }

@@ -1,5 +1,6 @@
 #pragma once
 #include <QColor>
+#include <QPen>
 #include <QPoint>
 #include <QSize>
 
@@ -17,7 +18,11 @@ QPoint ScreenFractionPoint(int a, int b, int c, int d);
 // left hidden.
 void SetUpBarWindow(QWidget* bar, QPoint topLeft, QSize size);
 
-// The raised one-pixel frame around the bar's client area.
+// A frame pen as the frames are drawn: a wide line ends in round caps, so
+// the bands of a frame meet without gaps at the corners.
+QPen WithRoundEnds(QPen pen);
+
+// The raised frame around the bar's client area.
 void DrawRaisedFrame(QWidget* bar, QPainter& painter);
 
 // A bar has no caption: pressing anywhere on it, controls included, and

@@ -1,6 +1,7 @@
 #include "history/CEditDescendant.h"
 
 #include "app/DrawingObjects.h"
+#include "dialogs/BarLook.h"
 
 #include <QInputMethodEvent>
 #include <QKeyEvent>
@@ -67,12 +68,12 @@ void CEditDescendant::paintEvent(QPaintEvent* event)
     const int h = height();
     QPainter painter(this);
     painter.setRenderHint(QPainter::Antialiasing, false);
-    painter.setPen(SunkenLeftPen);
+    painter.setPen(WithRoundEnds(SunkenLeftPen));
     painter.drawLine(QPoint(0, h - 1), QPoint(0, 1));
-    painter.setPen(SunkenRightPen);
+    painter.setPen(WithRoundEnds(SunkenRightPen));
     painter.drawLine(QPoint(w - 1, h - 1), QPoint(w - 1, 0));
-    painter.setPen(SunkenTopPen);
+    painter.setPen(WithRoundEnds(SunkenTopPen));
     painter.drawLine(QPoint(-1, 0), QPoint(w - 1, 0));
-    painter.setPen(SunkenBottomPen);
+    painter.setPen(WithRoundEnds(SunkenBottomPen));
     painter.drawLine(QPoint(0, h), QPoint(w - 1, h));
 }
