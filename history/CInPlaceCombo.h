@@ -1,0 +1,62 @@
+#pragma once
+#include <QComboBox>
+#include <QPointer>
+#include <QStringList>
+#include <cstdint>
+
+class CComboListCtrl;
+
+// The drop-down list that edits a combo cell of a CComboListCtrl. One object
+// serves the whole process; its window exists only while an edit runs: it
+// opens over the cell, and when it loses the focus the edit ends, the list
+// gets the text (the cell's old text after Escape) and the window closes a
+// moment later. An Open while the window still exists only retargets the
+// object.
+class CInPlaceCombo : public QComboBox {
+    Q_OBJECT
+public:
+    static CInPlaceCombo* Instance();
+    static void ReleaseInstance();
+
+    // Returns false when the window could not be made, true when it was made
+    // or already existed.
+    bool Open(std::uint32_t style, const QRect& rect, CComboListCtrl* parent, int id, std::int32_t row,
+              std::int32_t column, const QStringList& items, const QString& text);
+    // Selects the first item after `startAfter` that begins with `text`,
+    // ignoring case; returns its index, or -1 (selection unchanged) when none does.
+    int SelectString(int startAfter, const QString& text);
+
+    bool IsWindowOpen() const { return m_windowOpen; }
+    // The window's rectangle as opened: the cell, with the drop-down's room below it.
+    QRect WindowRect() const { return m_windowRect; }
+
+    void hidePopup() override;
+
+    std::int32_t m_row = -1;
+    std::int32_t m_column = -1;
+    bool m_cancelled = false;
+    QString m_initialText;
+    QStringList m_items;
+
+protected:
+    bool event(QEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    void focusOutEvent(QFocusEvent* event) override;
+
+private:
+    CInPlaceCombo();
+    ~CInPlaceCombo() override;
+
+    bool CreateEditorWindow(const QRect& rect, CComboListCtrl* parent);
+    void DestroyEditorWindow();
+    void GiveFocusToList();
+    void EndEdit();
+
+    static CInPlaceCombo* s_instance;
+    QPointer<CComboListCtrl> m_list;
+    QRect m_windowRect;
+    bool m_windowOpen = false;
+    // Set from the end of an edit until the window is gone: one edit, one notification.
+    bool m_ending = false;
+};
