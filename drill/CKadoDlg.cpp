@@ -1,3 +1,672 @@
 #include "drill/CKadoDlg.h"
 
-CKadoDlg::CKadoDlg(QWidget* parent) : CDialog(102, parent) { BuildControls(); }
+#include "app/DrawingObjects.h"
+#include "app/ModalSeam.h"
+#include "app/SharedValues.h"
+#include "app/WinMessages.h"
+#include "dialogs/BarLook.h"
+#include "dialogs/CinputDlg.h"
+#include "dialogs/CtestInputDlg.h"
+#include "history/CEditDescendant.h"
+#include "keyhook/KeyHook.h"
+#include "store/Database.h"
+#include "store/ListSync.h"
+
+#include <QCheckBox>
+#include <QLabel>
+#include <QPainter>
+#include <QPixmap>
+#include <QPushButton>
+#include <QStyle>
+#include <QThread>
+#include <QWindow>
+#include <algorithm>
+#include <cstdarg>
+#include <cstdio>
+#include <cstring>
+#include <mutex>
+#include <sqlite3.h>
+
+// The hot-key library posts its events with the numbers of the drill messages.
+static_assert(KeyHookMessage::Reveal == WM_DRILL_REVEAL);
+static_assert(KeyHookMessage::Mark == WM_DRILL_MARK);
+static_assert(KeyHookMessage::Minimize == WM_DRILL_MINIMIZE);
+static_assert(KeyHookMessage::SeeThrough == WM_DRILL_SEETHROUGH);
+
+namespace {
+
+constexpr int kTemplate = 102;
+constexpr int kRevealButtonId = 1002;
+constexpr int kCardLabelId = 1005;
+constexpr QSize kBarSize(180, 26);
+
+constexpr char kWordListEmpty[] = "word list empty";
+constexpr char kAskNextPass[] = "次回に行きますか。";
+constexpr char kNextPass[] = "次回に行きます。";
+constexpr char kDrillOver[] = "終わり！";
+
+constexpr char kRevealedFormat[] = "%s%s";
+constexpr char kCardFormat[] = "%s%s%d%s%d%s";
+
+// Texts up to 16 bytes fit the label; every further byte widens bar and label.
+constexpr int kPixelsPerByte = 8;
+constexpr int kWideningStart = 128;
+
+// Long enough for the window system to repaint what lay under the bars: a
+// copy taken at once still shows them.
+constexpr int kScreenRepaintWaitMs = 50;
+
+const QColor kWrongColour(128, 0, 0);
+const QColor kRightColour(0, 128, 0);
+const QColor kKnownColour(128, 128, 255);
+
+std::string FormatText(const char* format, ...) __attribute__((format(printf, 1, 2)));
+std::string FormatText(const char* format, ...)
+{
+    va_list args;
+    va_start(args, format);
+    va_list count;
+    va_copy(count, args);
+    const int length = std::vsnprintf(nullptr, 0, format, count);
+    va_end(count);
+    std::string text(length > 0 ? std::size_t(length) : 0, '\0');
+    if (length > 0)
+        std::vsnprintf(text.data(), text.size() + 1, format, args);
+    va_end(args);
+    return text;
+}
+
+bool IsCp932LeadByte(unsigned char byte) { return (byte >= 0x81 && byte <= 0x9F) || (byte >= 0xE0 && byte <= 0xFC); }
+
+unsigned char FoldAsciiCase(unsigned char byte) { return byte >= 'A' && byte <= 'Z' ? byte - 'A' + 'a' : byte; }
+
+// Same length in bytes and equal when letter case is ignored. Only
+// single-byte letters fold: the second byte of a double-byte character may
+// look like an ASCII letter and must match exactly.
+bool SameSpelling(const std::string& typed, const std::string& word)
+{
+    if (typed.size() != word.size())
+        return false;
+    for (std::size_t i = 0; i < word.size(); ++i) {
+        const auto a = static_cast<unsigned char>(typed[i]);
+        const auto b = static_cast<unsigned char>(word[i]);
+        if (IsCp932LeadByte(b)) {
+            if (a != b || i + 1 >= word.size() || typed[i + 1] != word[i + 1])
+                return false;
+            ++i;
+        } else if (FoldAsciiCase(a) != FoldAsciiCase(b)) {
+            return false;
+        }
+    }
+    return true;
+}
+
+QColor JudgementColour(std::uint8_t judgement)
+{
+    switch (judgement) {
+    case CKadoDlg::kWrong:
+        return kWrongColour;
+    case CKadoDlg::kRight:
+        return kRightColour;
+    default:
+        return kKnownColour;
+    }
+}
+
+// Icon 144: a card with a question mark, the bar's window icon and what the
+// minimised bar shows.
+QIcon BarIcon()
+{
+    QPixmap pixmap(32, 32);
+    pixmap.fill(Qt::transparent);
+    QPainter painter(&pixmap);
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.setPen(QPen(QColor(0, 96, 0), 2));
+    painter.setBrush(QColor(240, 248, 240));
+    painter.drawRoundedRect(QRectF(3, 6, 26, 20), 3, 3);
+    QFont font;
+    font.setPixelSize(16);
+    font.setBold(true);
+    painter.setFont(font);
+    painter.setPen(kRightColour);
+    painter.drawText(QRect(3, 6, 26, 20), Qt::AlignCenter, QStringLiteral("?"));
+    painter.end();
+    return QIcon(pixmap);
+}
+
+void ShowBox(QWidget* owner, const char* text, ModalSeam::Icon icon = ModalSeam::Icon::Information,
+             ModalSeam::Buttons buttons = ModalSeam::Buttons::Ok, int* answer = nullptr)
+{
+    const int result = ModalSeam::MessageBox(owner, QString::fromUtf8(text), icon, buttons);
+    if (answer)
+        *answer = result;
+}
+
+// The answer bar has to stay usable while a message box or the result
+// dialog is modal to the drill bar. Qt blocks every window that shares a
+// window ancestor with a window-modal dialog, so the answer bar leaves the
+// drill bar's window family; it stays the drill bar's child object, which is
+// where it sends its messages. The window system then also leaves it alone
+// when the drill bar is minimised.
+void DetachFromBarWindow(QWidget* answerBar)
+{
+    answerBar->winId();
+    if (QWindow* window = answerBar->windowHandle())
+        window->setTransientParent(nullptr);
+}
+
+template <class Bar> void DestroyAnswerBar(QPointer<Bar>& bar)
+{
+    if (bar) {
+        bar->hide();
+        bar->deleteLater();
+    }
+    bar = nullptr;
+}
+
+} // namespace
+
+CKadoDlg::CKadoDlg(QWidget* parent) : CDialog(kTemplate, parent), m_icon(BarIcon())
+{
+    BuildControls();
+    m_revealButton = Item<QPushButton>(kRevealButtonId);
+    m_cardLabel = Item<QLabel>(kCardLabelId);
+    // Meanings are data, never markup.
+    m_cardLabel->setTextFormat(Qt::PlainText);
+    connect(m_revealButton, &QPushButton::clicked, this, [this] { OnReveal(); });
+    InstallBarDragging(this);
+
+    // Modal to the drill bar alone (see DetachFromBarWindow): the bar blocks
+    // no other window, and the result dialog blocks the bar only.
+    setWindowModality(Qt::WindowModal);
+    m_resultDlg.setParent(this, m_resultDlg.windowFlags());
+    m_resultDlg.setWindowModality(Qt::WindowModal);
+
+    m_screenCopyWait.setSingleShot(true);
+    m_screenCopyWait.setInterval(kScreenRepaintWaitMs);
+    connect(&m_screenCopyWait, &QTimer::timeout, this, [this] { CompleteScreenCopy(); });
+}
+
+CKadoDlg::~CKadoDlg() = default;
+
+bool CKadoDlg::OnInitDialog()
+{
+    CDialog::OnInitDialog();
+    setWindowIcon(m_icon);
+
+    m_testAnswerBar = nullptr;
+    m_freeAnswerBar = nullptr;
+    m_judged = false;
+    m_revealed = false;
+    m_judgement = kWrong;
+    m_minimized = false;
+    m_seeThrough = false;
+    m_awaitingAnswer = true;
+
+    if (m_passCards.empty()) {
+        ShowBox(this, kWordListEmpty);
+        EndDialog(1);
+        return true;
+    }
+
+    SetUpBarWindow(this, ScreenFractionPoint(5, 6, 1, 8), kBarSize);
+    // A drill that ended minimised does not start the next one so.
+    setWindowState(windowState() & ~Qt::WindowMinimized);
+    setWindowModality(Qt::WindowModal);
+    m_samplePoint = mapToGlobal(QPoint(0, 0));
+    m_running = true;
+
+    SetKeyHook(1, static_cast<unsigned long>(reinterpret_cast<quintptr>(QThread::currentThreadId())), this);
+    BarWindow = this;
+
+    CreateAnswerBar();
+
+    m_position = 1;
+    m_current = 0;
+    m_barRect = geometry();
+    m_labelRect = m_cardLabel->geometry();
+    if (FreeMode())
+        m_nextPassCards = m_passCards;
+    ShowCard();
+    return true;
+}
+
+void CKadoDlg::CreateAnswerBar()
+{
+    if (FreeMode()) {
+        auto* bar = new CtestInputDlg;
+        bar->Create(this);
+        DetachFromBarWindow(bar);
+        bar->show();
+        m_freeAnswerBar = bar;
+        m_revealed = m_mode != kFree;
+    } else if (m_mode == kTest) {
+        ShuffleCards(m_passCards);
+        auto* bar = new CinputDlg;
+        bar->Create(this);
+        DetachFromBarWindow(bar);
+        bar->show();
+        m_testAnswerBar = bar;
+    }
+}
+
+void CKadoDlg::DoDataExchange(bool saveAndValidate) { DDX_Text(saveAndValidate, kCardLabelId, m_cardText); }
+
+bool CKadoDlg::event(QEvent* event)
+{
+    const int message = event->type();
+    if (message < WM_DRILL_NEXT || message > WM_DRILL_SHOW)
+        return CDialog::event(event);
+    if (m_screenCopyWait.isActive())
+        m_deferred.push_back(message);
+    else
+        Dispatch(message);
+    if (auto* sent = dynamic_cast<WinMessage*>(event))
+        sent->result = 0;
+    return true;
+}
+
+void CKadoDlg::Dispatch(int message)
+{
+    switch (message) {
+    case WM_DRILL_NEXT:
+        OnNext();
+        break;
+    case WM_DRILL_ANSWER:
+        OnAnswer();
+        break;
+    case WM_DRILL_PREV:
+        OnPrev();
+        break;
+    case WM_DRILL_SPELL:
+        OnSpell();
+        break;
+    case WM_DRILL_CLOSE:
+        EndDialog(0);
+        break;
+    case WM_DRILL_REVEAL:
+        OnReveal();
+        break;
+    case WM_DRILL_MARK:
+        OnMark();
+        break;
+    case WM_DRILL_MINIMIZE:
+        OnMinimize();
+        break;
+    case WM_DRILL_SEETHROUGH:
+        OnSeeThrough();
+        break;
+    case WM_DRILL_SHOW:
+        OnShowBar();
+        break;
+    default:
+        break;
+    }
+}
+
+// Every end of the run takes the hot keys, the answer bar and the shared
+// handle with it, so no key stays grabbed while the main dialog shows and a
+// second start never addresses a bar that is gone.
+void CKadoDlg::done(int result)
+{
+    CDialog::done(result);
+    EndOfRun();
+}
+
+void CKadoDlg::EndOfRun()
+{
+    m_running = false;
+    m_screenCopyWait.stop();
+    m_deferred.clear();
+    SetKeyHook(0, 0, nullptr);
+    DestroyAnswerBar(m_testAnswerBar);
+    DestroyAnswerBar(m_freeAnswerBar);
+    if (BarWindow == this)
+        BarWindow = nullptr;
+}
+
+void CKadoDlg::ShowCard()
+{
+    if (PastLastCard())
+        return;
+    m_cardLabel->setGeometry(m_labelRect);
+    setFixedSize(m_barRect.width(), height());
+
+    const WordCard& card = m_passCards[m_current];
+    if (m_revealed)
+        m_cardText = FormatText(kRevealedFormat, card.word.c_str(), card.phonetic.c_str());
+    else
+        m_cardText = FormatText(kCardFormat, card.meaning.c_str(), "(", m_position,
+                                "/", static_cast<int>(m_passCards.size()), ")");
+
+    UpdateData(false);
+    RefreshCardLook();
+    if (m_judged)
+        m_cardLabel->repaint();
+
+    const int widening = kPixelsPerByte * static_cast<int>(m_cardText.size()) - kWideningStart;
+    if (widening > 0) {
+        setFixedSize(m_barRect.width() + widening, height());
+        m_cardLabel->resize(m_labelRect.width() + widening, m_labelRect.height());
+    }
+}
+
+// The card's colour and font follow the drill state; in see-through mode the
+// bar and the label take the colour of the screen copy under the bar.
+void CKadoDlg::RefreshCardLook()
+{
+    QPalette labelPalette = palette();
+    if (m_seeThrough) {
+        m_backBrush = QBrush(SeeThroughColour(m_samplePoint));
+        labelPalette.setColor(QPalette::Window, m_backBrush.color());
+    } else {
+        m_backBrush = QBrush();
+    }
+    if (m_judged)
+        labelPalette.setColor(QPalette::WindowText, JudgementColour(m_judgement));
+    m_cardLabel->setAutoFillBackground(m_seeThrough);
+    m_cardLabel->setPalette(labelPalette);
+    m_cardLabel->setFont(m_revealed ? PhoneticFont : GothicFont);
+}
+
+void CKadoDlg::LeaveCard()
+{
+    if (m_freeAnswerBar && m_freeAnswerBar->m_markCheck->isChecked()) {
+        const std::string word = m_passCards[m_current].word;
+        m_knownWords.insert(word);
+        const auto known = std::find_if(m_nextPassCards.begin(), m_nextPassCards.end(),
+                                        [&word](const WordCard& card) { return card.word == word; });
+        if (known != m_nextPassCards.end())
+            m_nextPassCards.erase(known);
+    }
+    m_judged = false;
+    m_revealed = m_mode != kFree;
+}
+
+void CKadoDlg::StepToCard()
+{
+    if (m_knownWords.contains(m_passCards[m_current].word)) {
+        m_judged = true;
+        m_judgement = kKnown;
+    }
+    ShowCard();
+    if (m_freeAnswerBar) {
+        FocusAnswerEdit(m_freeAnswerBar->m_answerEdit);
+        m_freeAnswerBar->m_markCheck->setChecked(false);
+    }
+}
+
+// The next typing replaces the previous answer.
+void CKadoDlg::FocusAnswerEdit(QLineEdit* edit)
+{
+    if (!edit)
+        return;
+    edit->window()->activateWindow();
+    edit->setFocus(Qt::OtherFocusReason);
+    edit->selectAll();
+}
+
+void CKadoDlg::OnNext()
+{
+    if (!FreeMode() || PastLastCard())
+        return;
+    LeaveCard();
+    ++m_current;
+    ++m_position;
+    if (PastLastCard()) {
+        int answer = ModalSeam::IDNO;
+        OffKeyHook();
+        ShowBox(this, kAskNextPass, ModalSeam::Icon::Question, ModalSeam::Buttons::YesNo, &answer);
+        OnKeyHook();
+        // The answer bar stays usable while the box is up; closing it ended the drill.
+        if (!m_running)
+            return;
+        if (answer == ModalSeam::IDYES) {
+            for (const WordCard& card : m_passCards)
+                ++m_wordCounts[card.word];
+            m_passCards = m_nextPassCards;
+            m_nextPassCards = m_passCards;
+            m_position = 1;
+            m_current = 0;
+        } else {
+            --m_current;
+            --m_position;
+        }
+        if (m_passCards.empty()) {
+            EndDrill();
+            return;
+        }
+    }
+    StepToCard();
+}
+
+void CKadoDlg::OnAnswer()
+{
+    if (m_mode != kTest || PastLastCard())
+        return;
+    m_revealed = true;
+    if (m_awaitingAnswer) {
+        const WordCard& card = m_passCards[m_current];
+        ++m_wordCounts[card.word];
+        m_awaitingAnswer = false;
+        m_judged = true;
+        const std::string typed = m_testAnswerBar ? m_testAnswerBar->m_answerText : std::string();
+        if (SameSpelling(typed, card.word)) {
+            m_judgement = kRight;
+        } else {
+            m_judgement = kWrong;
+            m_nextPassCards.push_back(card);
+        }
+        ShowCard();
+        return;
+    }
+
+    ++m_position;
+    m_awaitingAnswer = true;
+    m_judged = false;
+    m_revealed = false;
+    ++m_current;
+    if (PastLastCard()) {
+        if (m_nextPassCards.empty()) {
+            EndDrill();
+            return;
+        }
+        OffKeyHook();
+        ShowBox(this, kNextPass);
+        OnKeyHook();
+        if (!m_running)
+            return;
+        m_passCards = m_nextPassCards;
+        m_nextPassCards.clear();
+        ShuffleCards(m_passCards);
+        m_position = 1;
+        m_current = 0;
+    }
+    ShowCard();
+    if (m_testAnswerBar)
+        FocusAnswerEdit(m_testAnswerBar->m_answerEdit);
+}
+
+void CKadoDlg::OnPrev()
+{
+    // Past the last card (the end-of-pass box is up) there is no card to leave.
+    if (!FreeMode() || PastLastCard() || m_current == 0)
+        return;
+    LeaveCard();
+    --m_current;
+    --m_position;
+    StepToCard();
+}
+
+void CKadoDlg::OnSpell()
+{
+    if (!FreeMode() || PastLastCard())
+        return;
+    m_judged = true;
+    const WordCard& card = m_passCards[m_current];
+    if (m_knownWords.contains(card.word)) {
+        m_judgement = kKnown;
+    } else {
+        const std::string typed = m_freeAnswerBar ? m_freeAnswerBar->m_answerText : std::string();
+        m_judgement = SameSpelling(typed, card.word) ? kRight : kWrong;
+    }
+    ShowCard();
+}
+
+void CKadoDlg::OnReveal()
+{
+    if (PastLastCard())
+        return;
+    m_revealed = !m_revealed;
+    ShowCard();
+}
+
+void CKadoDlg::OnMark()
+{
+    if (!m_freeAnswerBar || PastLastCard())
+        return;
+    QCheckBox* mark = m_freeAnswerBar->m_markCheck;
+    if (mark->isChecked()) {
+        mark->setChecked(false);
+        return;
+    }
+    m_judgement = kKnown;
+    m_judged = true;
+    ShowCard();
+    mark->setChecked(true);
+}
+
+void CKadoDlg::OnMinimize()
+{
+    m_minimized = !m_minimized;
+    if (m_minimized)
+        showMinimized();
+    else
+        showNormal();
+}
+
+void CKadoDlg::OnSeeThrough()
+{
+    m_seeThrough = !m_seeThrough;
+    if (!m_seeThrough) {
+        ApplySeeThrough();
+        return;
+    }
+    // The copy has to show what lies under the bars. Hiding the bar through
+    // QWidget leaves the dialog's modal run going, which QDialog's own hide
+    // would end.
+    QWidget::setVisible(false);
+    if (m_testAnswerBar)
+        m_testAnswerBar->hide();
+    if (m_freeAnswerBar)
+        m_freeAnswerBar->hide();
+    m_screenCopyWait.start();
+}
+
+void CKadoDlg::CompleteScreenCopy()
+{
+    ScreenCopyDC.Take(ScreenDC);
+    if (m_testAnswerBar)
+        m_testAnswerBar->show();
+    if (m_freeAnswerBar)
+        m_freeAnswerBar->show();
+    showNormal();
+    ApplySeeThrough();
+
+    std::vector<int> deferred;
+    deferred.swap(m_deferred);
+    for (std::size_t i = 0; i < deferred.size() && m_running; ++i) {
+        if (m_screenCopyWait.isActive()) {
+            // A deferred switch started another wait; the rest waits for it.
+            m_deferred.insert(m_deferred.end(), deferred.begin() + i, deferred.end());
+            return;
+        }
+        Dispatch(deferred[i]);
+    }
+}
+
+// The drill bar's state is the master; the answer bar follows it.
+void CKadoDlg::ApplySeeThrough()
+{
+    m_revealButton->setVisible(!m_seeThrough);
+    if (m_testAnswerBar)
+        m_testAnswerBar->SetSeeThrough(m_seeThrough);
+    if (m_freeAnswerBar)
+        m_freeAnswerBar->SetSeeThrough(m_seeThrough);
+    RefreshCardLook();
+    update();
+}
+
+void CKadoDlg::OnShowBar()
+{
+    m_seeThrough = false;
+    ApplySeeThrough();
+}
+
+void CKadoDlg::paintEvent(QPaintEvent*)
+{
+    QPainter painter(this);
+    if (isMinimized()) {
+        const int size = style()->pixelMetric(QStyle::PM_LargeIconSize, nullptr, this);
+        const QPoint corner((width() - size + 1) / 2, (height() - size + 1) / 2);
+        m_icon.paint(&painter, QRect(corner, QSize(size, size)));
+        return;
+    }
+    if (m_seeThrough)
+        painter.fillRect(rect(), m_backBrush);
+    else
+        DrawRaisedFrame(this, painter);
+}
+
+void CKadoDlg::moveEvent(QMoveEvent* event)
+{
+    CDialog::moveEvent(event);
+    m_samplePoint = mapToGlobal(QPoint(0, 0));
+    if (m_seeThrough) {
+        RefreshCardLook();
+        update();
+    }
+}
+
+void CKadoDlg::EndDrill()
+{
+    std::snprintf(m_resultDlg.m_listName, sizeof m_resultDlg.m_listName, "%.*s",
+                  static_cast<int>(strnlen(m_listName, sizeof m_listName)), m_listName);
+    SetKeyHook(0, 0, nullptr);
+    ShowBox(this, kDrillOver);
+    WriteResults();
+    m_resultDlg.m_testMode = m_mode == kTest ? 1 : 0;
+    m_resultDlg.m_wordCounts = &m_wordCounts;
+    m_resultDlg.m_levelFilter = m_levelFilter;
+    m_resultDlg.DoModal();
+    EndDialog(0);
+}
+
+// One transaction for the whole drill: either every count of it reaches the
+// table or none does. Failures are not shown; the drill ends the same way.
+void CKadoDlg::WriteResults()
+{
+    // The synchronisation started with this drill creates the table and
+    // holds StoreLock meanwhile; waiting for it outside the lock keeps the
+    // order of the two writers fixed.
+    WaitForListSync();
+    std::lock_guard lock(StoreLock);
+
+    ErrorText error;
+    if (ExecStatement(sql::kBegin, &error) != SQLITE_OK)
+        return;
+    const std::string table =
+        TableNameForStatement(std::string_view(m_listName, strnlen(m_listName, sizeof m_listName)));
+    for (const auto& [word, count] : m_wordCounts) {
+        const std::string quoted = QuoteWord(word);
+        const StatementText statement =
+            m_mode == kTest ? FormatStatement(sql::kUpdateTest, table.c_str(), count - 1, count, quoted.c_str())
+                            : FormatStatement(sql::kUpdateFree, table.c_str(), count, quoted.c_str());
+        if (ExecStatement(statement, &error) != SQLITE_OK) {
+            ExecStatement(sql::kRollback);
+            return;
+        }
+    }
+    if (ExecStatement(sql::kCommit) != SQLITE_OK)
+        ExecStatement(sql::kRollback);
+}

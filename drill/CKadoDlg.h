@@ -1,14 +1,104 @@
 #pragma once
-// Placeholder of the drill bar: its real window, messages and passes land
-// with the drill on screen.
+#include <QBrush>
+#include <QIcon>
+#include <QPoint>
+#include <QPointer>
+#include <QRect>
+#include <QTimer>
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <vector>
+
 #include "app/CDialog.h"
 #include "drill/DrillSelection.h"
+#include "history/ChistoryDlg.h"
 
+class CinputDlg;
+class CtestInputDlg;
+class QLabel;
+class QLineEdit;
+class QMoveEvent;
+class QPaintEvent;
+class QPushButton;
+
+// The drill bar: a small captionless bar on top of everything that shows one
+// card of the drill at a time. The main dialog selects the drill's words
+// into it, sets the mode and list name and runs it modally; the answer bar
+// it creates, the hot keys and a second start of the program drive it with
+// the WM_DRILL_* messages. Built once and reused for every drill.
 class CKadoDlg : public CDialog, public DrillSelection {
     Q_OBJECT
 public:
-    explicit CKadoDlg(QWidget* parent = nullptr);
+    enum Mode : std::int32_t { kPreview = 0, kFree = 1, kTest = 2 };
+    enum Judgement : std::uint8_t { kWrong = 0, kRight = 1, kKnown = 2 };
 
-    std::int32_t m_mode = 1;
+    explicit CKadoDlg(QWidget* parent = nullptr);
+    ~CKadoDlg() override;
+
+    QPushButton* m_revealButton = nullptr;
+    QLabel* m_cardLabel = nullptr;
+    std::string m_cardText; // CP932
+    QIcon m_icon;
+    // The answer bar of the running drill; the bar deletes it when its run
+    // ends, and a guarded pointer never outlives it.
+    QPointer<CinputDlg> m_testAnswerBar;
+    QPointer<CtestInputDlg> m_freeAnswerBar;
+    ChistoryDlg m_resultDlg;
+    bool m_judged = false;
+    bool m_revealed = false;
+    std::uint8_t m_judgement = kWrong;
+    std::int32_t m_position = 0;
+    QRect m_barRect;
+    QRect m_labelRect;
+    bool m_awaitingAnswer = true;
+    std::int32_t m_mode = kFree;
+    bool m_minimized = false;
+    QBrush m_backBrush; // Qt::NoBrush while none is chosen
+    QPoint m_samplePoint;
+    bool m_seeThrough = false;
     char m_listName[1024] = {};
+    // Index into m_passCards; m_passCards.size() while a pass has run out.
+    std::size_t m_current = 0;
+
+protected:
+    bool OnInitDialog() override;
+    void DoDataExchange(bool saveAndValidate) override;
+    bool event(QEvent* event) override;
+    void done(int result) override;
+    void paintEvent(QPaintEvent* event) override;
+    void moveEvent(QMoveEvent* event) override;
+
+private:
+    void Dispatch(int message);
+    void OnNext();
+    void OnAnswer();
+    void OnPrev();
+    void OnSpell();
+    void OnReveal();
+    void OnMark();
+    void OnMinimize();
+    void OnSeeThrough();
+    void OnShowBar();
+
+    bool FreeMode() const { return m_mode == kPreview || m_mode == kFree; }
+    bool PastLastCard() const { return m_current >= m_passCards.size(); }
+    void CreateAnswerBar();
+    void ShowCard();
+    void RefreshCardLook();
+    void LeaveCard();
+    void StepToCard();
+    void FocusAnswerEdit(QLineEdit* edit);
+    void CompleteScreenCopy();
+    void ApplySeeThrough();
+    void EndDrill();
+    void WriteResults();
+    void EndOfRun();
+
+    // Between OnInitDialog and the end of the modal run.
+    bool m_running = false;
+    // The screen copy of see-through mode waits for the screen to repaint
+    // without the bars; drill messages of that time wait in m_deferred.
+    QTimer m_screenCopyWait;
+    std::vector<int> m_deferred;
 };
