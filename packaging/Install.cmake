@@ -2,7 +2,8 @@
 # private folder, the font with its licence, the menu entry and icons.
 include(GNUInstallDirs)
 
-set(VOKABO_PRIVATE_DIR ${CMAKE_INSTALL_LIBDIR}/vokabo)
+# A private folder, as Debian keeps a program's own helpers and libraries.
+set(VOKABO_PRIVATE_DIR lib/vokabo)
 set(VOKABO_DATA_DIR ${CMAKE_INSTALL_DATADIR}/vokabo)
 
 set_target_properties(vokabo PROPERTIES INSTALL_RPATH "$ORIGIN")
@@ -41,4 +42,5 @@ set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 # are loaded at run time, so they are named here.
 set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-qpa-plugins, fonts-ipafont-gothic")
 set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
+set(CPACK_STRIP_FILES ON)
 include(CPack)

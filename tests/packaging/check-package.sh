@@ -11,8 +11,7 @@ fail() { echo "FAIL: $*" >&2; exit 1; }
 deb=$(ls "$work"/out/vokabo_*.deb) || fail "no package built"
 
 files=$(dpkg-deb -c "$deb" | awk '{print $6}')
-libdir=$(dpkg-architecture -qDEB_HOST_MULTIARCH 2>/dev/null || echo x86_64-linux-gnu)
-for f in ./usr/bin/vokabo ./usr/lib/$libdir/vokabo/vokabo ./usr/lib/$libdir/vokabo/libKeyHook.so \
+for f in ./usr/bin/vokabo ./usr/lib/vokabo/vokabo ./usr/lib/vokabo/libKeyHook.so \
          ./usr/share/vokabo/res/triphibian.ttf ./usr/share/vokabo/res/triphibian-LICENSE.txt \
          ./usr/share/applications/vokabo.desktop ./usr/share/icons/hicolor/scalable/apps/vokabo.svg \
          ./usr/share/icons/hicolor/48x48/apps/vokabo.png ./usr/share/icons/hicolor/256x256/apps/vokabo.png; do
