@@ -1,0 +1,480 @@
+// Whole drills through the bars, to the end: the passes, the boxes a
+// learner sees, the counts, the statements sent and the table they leave in
+// save.db, and the result dialog's inputs.
+#include "DrillBarHarness.h"
+
+#include "app/SharedValues.h"
+#include "store/Database.h"
+#include "store/ListSync.h"
+#include "store/WordStore.h"
+#include "support/StatementLog.h"
+#include "support/TestDatabase.h"
+
+#include <sqlite3.h>
+
+#include <chrono>
+#include <condition_variable>
+#include <mutex>
+#include <thread>
+
+using namespace drilltest;
+
+namespace {
+
+using Rows = std::vector<std::vector<std::string>>;
+using Texts = std::vector<QString>;
+using Statements = std::vector<std::string>;
+
+const QString kAskNextPass = QStringLiteral("次回に行きますか。");
+const QString kNextPass = QStringLiteral("次回に行きます。");
+const QString kDrillOver = QStringLiteral("終わり！");
+
+// True when a hot-key press reaches an ordinary window instead of the hook.
+bool HotKeyPassesThrough()
+{
+    class KeySeen : public QObject {
+    public:
+        bool seen = false;
+
+    protected:
+        bool eventFilter(QObject*, QEvent* event) override
+        {
+            if (event->type() == QEvent::KeyPress)
+                seen = true;
+            return false;
+        }
+    } watcher;
+    QWidget probe;
+    probe.installEventFilter(&watcher);
+    PressHotKey(&probe, Qt::Key_F);
+    return watcher.seen;
+}
+
+bool StoreLockFree()
+{
+    if (!StoreLock.try_lock())
+        return false;
+    StoreLock.unlock();
+    return true;
+}
+
+class DrillResultsTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        BarWindow = nullptr;
+        CreateTable("");
+        harness.onResultDialog = [this] { lockFreeAtResult = StoreLockFree(); };
+        harness.modal.onBox = [this](const ModalSeam::MessageBoxCall& box) {
+            if (box.text == kDrillOver) {
+                hookGoneAtDrillOver = HotKeyPassesThrough();
+                lockFreeAtDrillOver = StoreLockFree();
+            }
+        };
+    }
+
+    // The list's table with stored counters free 4, test_w 1, test_a 5.
+    void CreateTable(const char* freeColumnExtra)
+    {
+        database.Exec(std::string("CREATE TABLE TOEIC(word VARCHAR(255) PRIMARY KEY, free INTEGER") +
+                      freeColumnExtra +
+                      ", test_w INTEGER, test_a INTEGER, time_1 INTEGER, time_2 INTEGER, time_3 INTEGER, "
+                      "time_4 INTEGER, time_5 INTEGER, level INTEGER)");
+        for (const char* word : {"apple", "book", "cat", "don''t"})
+            database.Exec(std::string("INSERT INTO TOEIC VALUES('") + word + "', 4, 1, 5, 0, 0, 0, 0, 0, 0)");
+    }
+
+    void Select(int mode, std::vector<WordCard> selected)
+    {
+        cards = std::move(selected);
+        ASSERT_EQ(bar.SelectCards(cards, 0, static_cast<int>(cards.size()) - 1), 0);
+        bar.m_mode = mode;
+        std::snprintf(bar.m_listName, sizeof bar.m_listName, "%s", "TOEIC");
+    }
+
+    int Run(const std::function<void(CKadoDlg&)>& script) { return harness.Run(bar, script); }
+
+    Rows Table() { return database.Rows("SELECT word, free, test_w, test_a, level FROM TOEIC ORDER BY word"); }
+    static Rows Untouched()
+    {
+        return {{"apple", "4", "1", "5", "0"}, {"book", "4", "1", "5", "0"}, {"cat", "4", "1", "5", "0"},
+                {"don't", "4", "1", "5", "0"}};
+    }
+
+    // The end every finished drill shares, whatever the write-back did.
+    void ExpectDrillEnded(int result, int testMode, std::map<std::string, std::int32_t> counts)
+    {
+        EXPECT_EQ(result, 0);
+        EXPECT_FALSE(harness.closedByHarness);
+        ASSERT_EQ(harness.resultRuns.size(), 1u);
+        const ResultRun& run = harness.resultRuns[0];
+        EXPECT_EQ(run.listName, "TOEIC");
+        EXPECT_EQ(run.testMode, testMode);
+        EXPECT_TRUE(run.countsAreBars);
+        EXPECT_EQ(run.counts, counts);
+        EXPECT_EQ(run.levelFilter, 0);
+        EXPECT_TRUE(lockFreeAtDrillOver);
+        EXPECT_TRUE(lockFreeAtResult);
+        EXPECT_TRUE(hookGoneAtDrillOver);
+        EXPECT_EQ(BarWindow, nullptr);
+        EXPECT_TRUE(bar.m_testAnswerBar.isNull());
+        EXPECT_TRUE(bar.m_freeAnswerBar.isNull());
+        EXPECT_NE(sqlite3_get_autocommit(Database), 0) << "a transaction was left open";
+    }
+
+    TestDatabase database;
+    std::vector<WordCard> cards;
+    CKadoDlg bar;
+    DrillHarness harness;
+    bool lockFreeAtDrillOver = false;
+    bool lockFreeAtResult = false;
+    bool hookGoneAtDrillOver = false;
+};
+
+TEST_F(DrillResultsTest, Test_AllRightFirstTime_OneAnswerNoWrongEachWithoutNextPass)
+{
+    Select(CKadoDlg::kTest, ThreeCards());
+    StatementLog log;
+    const int result = Run([](CKadoDlg& b) {
+        for (int n = 1; n <= 3; ++n) {
+            EXPECT_EQ(Shown(b), MeaningText(CurrentCard(b), n, 3));
+            TypeAnswer(b, CurrentCard(b).word);
+            EXPECT_EQ(b.m_judgement, CKadoDlg::kRight);
+            PressOk(b);
+        }
+    });
+
+    ExpectDrillEnded(result, 1, {{"apple", 1}, {"book", 1}, {"cat", 1}});
+    EXPECT_EQ(harness.modal.Texts(), Texts{kDrillOver});
+    EXPECT_EQ(log.Take(), (Statements{
+                              "BEGIN TRANSACTION",
+                              "UPDATE TOEIC SET test_w = test_w+0, test_a = test_a+1 WHERE word = 'apple'",
+                              "UPDATE TOEIC SET test_w = test_w+0, test_a = test_a+1 WHERE word = 'book'",
+                              "UPDATE TOEIC SET test_w = test_w+0, test_a = test_a+1 WHERE word = 'cat'",
+                              "COMMIT TRANSACTION",
+                          }));
+    EXPECT_EQ(Table(), (Rows{{"apple", "4", "1", "6", "0"},
+                             {"book", "4", "1", "6", "0"},
+                             {"cat", "4", "1", "6", "0"},
+                             {"don't", "4", "1", "5", "0"}}));
+    EXPECT_EQ(bar.m_current, bar.m_passCards.size());
+}
+
+TEST_F(DrillResultsTest, Test_OneCardWrongOnce_SecondPassOfOneAndOneWrongAnswerStored)
+{
+    Select(CKadoDlg::kTest, ThreeCards());
+    std::string wrongWord;
+    StatementLog log;
+    bool hookSuspendedAtNextPass = false;
+    harness.modal.onBox = [&, previous = harness.modal.onBox](const ModalSeam::MessageBoxCall& box) {
+        if (box.text == kNextPass) {
+            hookSuspendedAtNextPass = HotKeyPassesThrough();
+            EXPECT_EQ(bar.m_current, 3u);
+        }
+        previous(box);
+    };
+    const int result = Run([&](CKadoDlg& b) {
+        wrongWord = CurrentCard(b).word;
+        TypeAnswer(b, "zzz");
+        EXPECT_EQ(b.m_judgement, CKadoDlg::kWrong);
+        PressOk(b);
+        for (int n = 2; n <= 3; ++n) {
+            TypeAnswer(b, CurrentCard(b).word);
+            PressOk(b);
+        }
+        EXPECT_EQ(Shown(b), MeaningText(CurrentCard(b), 1, 1));
+        EXPECT_EQ(CurrentCard(b).word, wrongWord);
+        EXPECT_TRUE(b.m_nextPassCards.empty());
+        TypeAnswer(b, wrongWord);
+        EXPECT_EQ(b.m_judgement, CKadoDlg::kRight);
+        PressOk(b);
+    });
+
+    std::map<std::string, std::int32_t> counts{{"apple", 1}, {"book", 1}, {"cat", 1}};
+    counts[wrongWord] = 2;
+    ExpectDrillEnded(result, 1, counts);
+    EXPECT_TRUE(hookSuspendedAtNextPass);
+    EXPECT_EQ(harness.modal.Texts(), (Texts{kNextPass, kDrillOver}));
+    EXPECT_EQ(harness.modal.Boxes()[0].icon, ModalSeam::Icon::Information);
+    EXPECT_EQ(harness.modal.Boxes()[0].buttons, ModalSeam::Buttons::Ok);
+    Statements expected{"BEGIN TRANSACTION"};
+    Rows rows;
+    for (const char* word : {"apple", "book", "cat"}) {
+        const bool wrong = word == wrongWord;
+        expected.push_back(std::string("UPDATE TOEIC SET test_w = test_w+") + (wrong ? "1" : "0") +
+                           ", test_a = test_a+" + (wrong ? "2" : "1") + " WHERE word = '" + word + "'");
+        rows.push_back({word, "4", wrong ? "2" : "1", wrong ? "7" : "6", "0"});
+    }
+    expected.push_back("COMMIT TRANSACTION");
+    rows.push_back({"don't", "4", "1", "5", "0"});
+    EXPECT_EQ(log.Take(), expected);
+    EXPECT_EQ(Table(), rows);
+}
+
+TEST_F(DrillResultsTest, Free_ThreePassesWithNoOnce_CountsPassesEachWordTookPartIn)
+{
+    Select(CKadoDlg::kFree, {Card("りんご", "apple", "[a]"), Card("本", "book", "[b]"), Card("否定", "don't", "[d]")});
+    harness.modal.QueueAnswer(ModalSeam::IDNO);
+    StatementLog log;
+    const int result = Run([](CKadoDlg& b) {
+        TickMark(b);
+        PressNext(b);
+        PressNext(b);
+        TickMark(b);
+        PressNext(b);
+        // No: the last card stays, known now, and nothing is counted.
+        EXPECT_EQ(Shown(b), MeaningText(CurrentCard(b), 3, 3));
+        EXPECT_EQ(CurrentCard(b).word, "don't");
+        EXPECT_EQ(b.m_judgement, CKadoDlg::kKnown);
+        EXPECT_EQ(b.m_wordCounts.at("apple"), 0);
+        PressNext(b);
+        // Yes: only the word not yet known is left.
+        EXPECT_EQ(Shown(b), MeaningText(CurrentCard(b), 1, 1));
+        EXPECT_EQ(CurrentCard(b).word, "book");
+        EXPECT_EQ(b.m_nextPassCards.size(), 1u);
+        PressNext(b);
+        EXPECT_EQ(Shown(b), MeaningText(CurrentCard(b), 1, 1));
+        TickMark(b);
+        PressNext(b);
+    });
+
+    ExpectDrillEnded(result, 0, {{"apple", 1}, {"book", 3}, {"don't", 1}});
+    EXPECT_EQ(harness.modal.Texts(), (Texts{kAskNextPass, kAskNextPass, kAskNextPass, kAskNextPass, kDrillOver}));
+    EXPECT_EQ(log.Take(), (Statements{
+                              "BEGIN TRANSACTION",
+                              "UPDATE TOEIC SET free = free+1 WHERE word = 'apple'",
+                              "UPDATE TOEIC SET free = free+3 WHERE word = 'book'",
+                              "UPDATE TOEIC SET free = free+1 WHERE word = 'don''t'",
+                              "COMMIT TRANSACTION",
+                          }));
+    EXPECT_EQ(Table(), (Rows{{"apple", "5", "1", "5", "0"},
+                             {"book", "7", "1", "5", "0"},
+                             {"cat", "4", "1", "5", "0"},
+                             {"don't", "5", "1", "5", "0"}}));
+}
+
+TEST_F(DrillResultsTest, Preview_AllKnownInOnePass_WritesIntoFree)
+{
+    Select(CKadoDlg::kPreview, {Card("りんご", "apple", "[a]"), Card("ねこ", "cat", "[c]")});
+    StatementLog log;
+    const int result = Run([](CKadoDlg& b) {
+        EXPECT_EQ(Shown(b), "apple[a]");
+        TickMark(b);
+        PressNext(b);
+        EXPECT_EQ(Shown(b), "cat[c]");
+        TickMark(b);
+        PressNext(b);
+    });
+
+    ExpectDrillEnded(result, 0, {{"apple", 1}, {"cat", 1}});
+    EXPECT_EQ(harness.modal.Texts(), (Texts{kAskNextPass, kDrillOver}));
+    EXPECT_EQ(log.Take(), (Statements{
+                              "BEGIN TRANSACTION",
+                              "UPDATE TOEIC SET free = free+1 WHERE word = 'apple'",
+                              "UPDATE TOEIC SET free = free+1 WHERE word = 'cat'",
+                              "COMMIT TRANSACTION",
+                          }));
+    EXPECT_EQ(Table(), (Rows{{"apple", "5", "1", "5", "0"},
+                             {"book", "4", "1", "5", "0"},
+                             {"cat", "5", "1", "5", "0"},
+                             {"don't", "4", "1", "5", "0"}}));
+}
+
+TEST_F(DrillResultsTest, ClosingAnswerBarMidDrill_WritesNothingAndShowsNoResult)
+{
+    struct Case {
+        int mode;
+        std::function<void(CKadoDlg&)> script;
+    };
+    const Case cases[] = {
+        {CKadoDlg::kTest,
+         [](CKadoDlg& b) {
+             TypeAnswer(b, CurrentCard(b).word);
+             b.m_testAnswerBar->close();
+         }},
+        {CKadoDlg::kFree,
+         [](CKadoDlg& b) {
+             TickMark(b);
+             PressNext(b);
+             b.m_freeAnswerBar->close();
+         }},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.mode);
+        Select(c.mode, ThreeCards());
+        StatementLog log;
+        EXPECT_EQ(Run(c.script), 0);
+        EXPECT_FALSE(harness.closedByHarness);
+        EXPECT_TRUE(harness.modal.Boxes().empty());
+        EXPECT_TRUE(harness.resultRuns.empty());
+        EXPECT_TRUE(log.Take().empty());
+        EXPECT_EQ(Table(), Untouched());
+        EXPECT_EQ(BarWindow, nullptr);
+    }
+}
+
+// The answer bar stays usable while a box is up: closing it then ends the
+// drill there, with nothing counted or written.
+TEST_F(DrillResultsTest, AnswerBarClosedWhileAskingForNextPass_DrillEndsWithoutWriting)
+{
+    Select(CKadoDlg::kFree, {Card("りんご", "apple", "[a]")});
+    harness.modal.onBox = [this](const ModalSeam::MessageBoxCall& box) {
+        if (box.text == kAskNextPass)
+            bar.m_freeAnswerBar->close();
+    };
+    StatementLog log;
+    const int result = Run([](CKadoDlg& b) {
+        TickMark(b);
+        PressNext(b);
+    });
+    EXPECT_EQ(result, 0);
+    EXPECT_FALSE(harness.closedByHarness);
+    EXPECT_EQ(harness.modal.Texts(), Texts{kAskNextPass});
+    EXPECT_TRUE(harness.resultRuns.empty());
+    EXPECT_TRUE(log.Take().empty());
+    EXPECT_EQ(bar.m_wordCounts.at("apple"), 0);
+    EXPECT_EQ(Table(), Untouched());
+}
+
+TEST_F(DrillResultsTest, FailingUpdate_RollsBackTheWholeDrillAndStillShowsResult)
+{
+    database.Exec("CREATE TRIGGER refuse_book BEFORE UPDATE ON TOEIC WHEN old.word = 'book' "
+                  "BEGIN SELECT RAISE(ABORT, 'refused'); END");
+    Select(CKadoDlg::kFree, ThreeCards());
+    StatementLog log;
+    const int result = Run([](CKadoDlg& b) {
+        for (int n = 0; n < 3; ++n) {
+            TickMark(b);
+            PressNext(b);
+        }
+    });
+
+    ExpectDrillEnded(result, 0, {{"apple", 1}, {"book", 1}, {"cat", 1}});
+    EXPECT_EQ(log.Take(), (Statements{
+                              "BEGIN TRANSACTION",
+                              "UPDATE TOEIC SET free = free+1 WHERE word = 'apple'",
+                              "UPDATE TOEIC SET free = free+1 WHERE word = 'book'",
+                              "ROLLBACK TRANSACTION",
+                          }));
+    EXPECT_EQ(Table(), Untouched());
+}
+
+TEST_F(DrillResultsTest, FailingCommit_RollsBack)
+{
+    // A deferred foreign key lets every UPDATE pass and fails the COMMIT.
+    database.Exec("DROP TABLE TOEIC");
+    database.Exec("CREATE TABLE allowed(n INTEGER PRIMARY KEY)");
+    database.Exec("INSERT INTO allowed VALUES(4)");
+    database.Exec("PRAGMA foreign_keys = ON");
+    CreateTable(" REFERENCES allowed(n) DEFERRABLE INITIALLY DEFERRED");
+    Select(CKadoDlg::kFree, {Card("りんご", "apple", "[a]")});
+    StatementLog log;
+    const int result = Run([](CKadoDlg& b) {
+        TickMark(b);
+        PressNext(b);
+    });
+    database.Exec("PRAGMA foreign_keys = OFF");
+
+    ExpectDrillEnded(result, 0, {{"apple", 1}});
+    EXPECT_EQ(log.Take(), (Statements{
+                              "BEGIN TRANSACTION",
+                              "UPDATE TOEIC SET free = free+1 WHERE word = 'apple'",
+                              "COMMIT TRANSACTION",
+                              "ROLLBACK TRANSACTION",
+                          }));
+    EXPECT_EQ(Table(), Untouched());
+}
+
+TEST_F(DrillResultsTest, FailingBegin_RunsNoUpdateNorEndOfTransaction)
+{
+    // A transaction already open makes "BEGIN TRANSACTION" fail.
+    database.Exec("BEGIN");
+    Select(CKadoDlg::kTest, {Card("りんご", "apple", "[a]")});
+    StatementLog log;
+    const int result = Run([](CKadoDlg& b) {
+        TypeAnswer(b, "apple");
+        PressOk(b);
+    });
+    const Statements sent = log.Take();
+    const bool stillOpen = sqlite3_get_autocommit(Database) == 0;
+    database.Exec("ROLLBACK");
+
+    EXPECT_TRUE(stillOpen) << "the drill ended someone else's transaction";
+    EXPECT_EQ(sent, Statements{"BEGIN TRANSACTION"});
+    ExpectDrillEnded(result, 1, {{"apple", 1}});
+    EXPECT_EQ(Table(), Untouched());
+}
+
+// The synchronisation of the same Start creates the table and holds
+// StoreLock; the write-back waits for it and then finds the table.
+TEST_F(DrillResultsTest, WriteBack_WaitsForSynchronisationOfTheSameStart)
+{
+    database.Exec("DROP TABLE TOEIC");
+    WordListState& list = FindOrInsertWordList("TOEIC");
+    list.cards = ThreeCards();
+    list.count = 3;
+    list.beg = 1;
+    list.end = 3;
+
+    // Keeps the synchronisation waiting for StoreLock until the drill has ended.
+    std::mutex gate;
+    std::condition_variable changed;
+    bool locked = false;
+    bool release = false;
+    std::thread holder([&] {
+        std::lock_guard store(StoreLock);
+        std::unique_lock lock(gate);
+        locked = true;
+        changed.notify_all();
+        changed.wait(lock, [&] { return release; });
+    });
+    {
+        std::unique_lock lock(gate);
+        changed.wait(lock, [&] { return locked; });
+    }
+    StartListSync(list, "TOEIC");
+
+    Select(CKadoDlg::kFree, list.cards);
+    std::thread releaser;
+    harness.modal.onBox = [&](const ModalSeam::MessageBoxCall& box) {
+        if (box.text != kDrillOver)
+            return;
+        // The write-back comes next: let the synchronisation go a moment later.
+        releaser = std::thread([&] {
+            std::this_thread::sleep_for(std::chrono::milliseconds(100));
+            std::lock_guard lock(gate);
+            release = true;
+            changed.notify_all();
+        });
+    };
+    StatementLog log;
+    const int result = Run([](CKadoDlg& b) {
+        for (int n = 0; n < 3; ++n) {
+            TickMark(b);
+            PressNext(b);
+        }
+    });
+    if (releaser.joinable())
+        releaser.join();
+    {
+        std::lock_guard lock(gate);
+        release = true;
+        changed.notify_all();
+    }
+    holder.join();
+
+    EXPECT_EQ(result, 0);
+    ASSERT_EQ(harness.resultRuns.size(), 1u);
+    const Statements sent = log.Take();
+    ASSERT_GE(sent.size(), 5u);
+    EXPECT_EQ(Statements(sent.end() - 5, sent.end()), (Statements{
+                                                          "BEGIN TRANSACTION",
+                                                          "UPDATE TOEIC SET free = free+1 WHERE word = 'apple'",
+                                                          "UPDATE TOEIC SET free = free+1 WHERE word = 'book'",
+                                                          "UPDATE TOEIC SET free = free+1 WHERE word = 'cat'",
+                                                          "COMMIT TRANSACTION",
+                                                      }));
+    EXPECT_EQ(Table(), (Rows{{"apple", "1", "0", "0", "0"}, {"book", "1", "0", "0", "0"}, {"cat", "1", "0", "0", "0"}}));
+}
+
+} // namespace
