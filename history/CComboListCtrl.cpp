@@ -246,12 +246,12 @@ int CComboListCtrl::InsertItem(int row, const QString& text)
     item->setText(0, text);
     insertTopLevelItem(index, item);
     item->setSelected(true);
-    // Taking the focus mark does not scroll the list, as in a report list.
-    const int horizontal = horizontalScrollBar()->value();
-    const int vertical = verticalScrollBar()->value();
+    // Taking the focus mark does not scroll the list, now or when it shows:
+    // a freshly filled list shows its first rows.
+    const bool autoScroll = hasAutoScroll();
+    setAutoScroll(false);
     selectionModel()->setCurrentIndex(indexFromItem(item), QItemSelectionModel::NoUpdate);
-    horizontalScrollBar()->setValue(horizontal);
-    verticalScrollBar()->setValue(vertical);
+    setAutoScroll(autoScroll);
     return index;
 }
 
