@@ -1,0 +1,364 @@
+// The statistics browser: paging through a list's stored counters and
+// saving level changes of the page on display.
+#include "dialogs/CmainDlg.h"
+#include "history/CComboListCtrl.h"
+#include "history/CInPlaceCombo.h"
+#include "history/CshowHistoryDlg.h"
+#include "store/Database.h"
+#include "store/WordStore.h"
+#include "support/ScriptedModal.h"
+#include "support/StatementLog.h"
+#include "support/TestDatabase.h"
+
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTest>
+#include <QTimer>
+#include <cstring>
+#include <functional>
+#include <gtest/gtest.h>
+
+namespace {
+
+using Table = std::vector<std::vector<QString>>;
+
+Table ListRows(const CComboListCtrl& list)
+{
+    Table rows;
+    for (int r = 0; r < list.GetItemCount(); ++r) {
+        std::vector<QString> row;
+        for (int c = 0; c < list.columnCount(); ++c)
+            row.push_back(list.GetItemText(r, c));
+        rows.push_back(row);
+    }
+    return rows;
+}
+
+// What the learner sees below the list.
+struct Pager {
+    QString page;
+    QString pageCount;
+    bool prevEnabled;
+    bool nextEnabled;
+    bool operator==(const Pager&) const = default;
+};
+
+std::ostream& operator<<(std::ostream& out, const Pager& p)
+{
+    return out << "{'" << p.page.toStdString() << "' / '" << p.pageCount.toStdString() << "', prev "
+               << p.prevEnabled << ", next " << p.nextEnabled << "}";
+}
+
+class Browser : public ::testing::Test {
+protected:
+    void SetUp() override { TestDatabase::LoadBuiltinRegistry(); }
+
+    // A list table in save.db: the given words in this order, word i with
+    // the counters free = 10 + i, test_w = 20 + i, test_a = 30 + i.
+    void CreateTable(const std::string& name, const std::vector<std::string>& words)
+    {
+        db.Exec("BEGIN");
+        db.Exec(FormatStatement(sql::kCreateTable, name.c_str()).text);
+        for (std::size_t i = 0; i < words.size(); ++i)
+            db.Exec("INSERT INTO " + name + " values ('" + words[i] + "', " + std::to_string(10 + i) + ", " +
+                    std::to_string(20 + i) + ", " + std::to_string(30 + i) + ", 0, 0, 0, 0, 0, 0)");
+        db.Exec("COMMIT");
+    }
+
+    std::vector<std::string> Words(const char* list) const
+    {
+        std::vector<std::string> words;
+        for (const WordCard& card : FindWordList(list)->cards)
+            words.push_back(card.word);
+        return words;
+    }
+
+    // A list of 31 words, which needs two pages.
+    void MakeBigList()
+    {
+        WordListState& big = FindOrInsertWordList("BIG");
+        for (int i = 0; i < 31; ++i)
+            big.cards.push_back(WordCard{"meaning", "w" + std::to_string(i), "[p]", 0});
+        big.count = 31;
+    }
+
+    // The rows a page should show when the table holds the counters of CreateTable.
+    static std::vector<QString> Row(const std::string& word, int tableRow, const char* level = "none")
+    {
+        return {QString::fromStdString(word), QString::number(10 + tableRow), QString::number(30 + tableRow),
+                QString::number(20 + tableRow), level};
+    }
+
+    int Run(const char* listName, std::int32_t wordCount, const std::function<void()>& steps)
+    {
+        std::strcpy(dlg.m_listName, listName);
+        dlg.m_wordCount = wordCount;
+        modal.SetDialogHandler([&](CDialog& dialog, const std::function<int()>& runModal) {
+            QTimer::singleShot(0, &dialog, [&] {
+                dialog.activateWindow();
+                EXPECT_TRUE(QTest::qWaitForWindowActive(&dialog));
+                steps();
+                if (dialog.isVisible()) {
+                    ADD_FAILURE() << "the steps left the dialog open";
+                    dialog.EndDialog(ModalSeam::IDCANCEL);
+                }
+            });
+            return runModal();
+        });
+        return dlg.DoModal();
+    }
+
+    QPushButton* Button(const char* id) { return dlg.findChild<QPushButton*>(id); }
+    void Press(const char* id) { QTest::mouseClick(Button(id), Qt::LeftButton); }
+    void Close() { Press("1"); }
+    Pager Look() const
+    {
+        return {dlg.findChild<QLineEdit*>("1035")->text(), dlg.findChild<QLabel*>("1034")->text(),
+                dlg.findChild<QPushButton*>("1025")->isEnabled(), dlg.findChild<QPushButton*>("1026")->isEnabled()};
+    }
+    void Query(const QString& typed)
+    {
+        QLineEdit* field = dlg.findChild<QLineEdit*>("1035");
+        field->setFocus();
+        field->clear();
+        QTest::keyClicks(field, typed);
+        // Query is the default button: Return in the field runs it.
+        QTest::keyClick(field, Qt::Key_Return);
+    }
+    void ChooseLevel(int row, int steps)
+    {
+        dlg.m_list->scrollToItem(dlg.m_list->topLevelItem(row));
+        const QRect cell = dlg.m_list->visualRect(dlg.m_list->model()->index(row, 4));
+        QTest::mouseClick(dlg.m_list->viewport(), Qt::LeftButton, {}, cell.center());
+        CInPlaceCombo* combo = CInPlaceCombo::Instance();
+        ASSERT_TRUE(combo->IsWindowOpen());
+        for (int i = 0; i < steps; ++i)
+            QTest::keyClick(combo, Qt::Key_Down);
+        QTest::keyClick(combo, Qt::Key_Return);
+        QCoreApplication::processEvents();
+    }
+
+    TestDatabase db;
+    ScriptedModal modal;
+    CshowHistoryDlg dlg;
+};
+
+TEST_F(Browser, ThirtyWords_OnePageInListOrderAndNextOnlyDisablesItself)
+{
+    const std::vector<std::string> words = Words("DUO");
+    CreateTable("DUO", words);
+    FindWordList("DUO")->cards[3].level = 5;
+    Table expected;
+    for (int i = 0; i < 30; ++i)
+        expected.push_back(Row(words[i], i, i == 3 ? "Level 5" : "none"));
+    StatementLog log;
+    Table first, afterNext;
+    Pager before, after;
+    int firstRowTop = -1;
+    Run("DUO", 30, [&] {
+        first = ListRows(*dlg.m_list);
+        // Filled list: its first rows show, whichever row holds the focus mark.
+        firstRowTop = dlg.m_list->visualRect(dlg.m_list->model()->index(0, 0)).top();
+        before = Look();
+        Press("1026");
+        afterNext = ListRows(*dlg.m_list);
+        after = Look();
+        Close();
+    });
+    EXPECT_EQ(first, expected);
+    EXPECT_EQ(firstRowTop, 0);
+    EXPECT_EQ(afterNext, expected);
+    EXPECT_EQ(before, (Pager{"1", "1", false, true}));
+    EXPECT_EQ(after, (Pager{"1", "1", false, false}));
+    EXPECT_EQ(log.Take(), std::vector<std::string>{"select * from DUO limit 0, 30;"});
+}
+
+TEST_F(Browser, ThirtyOneWords_SecondPageShowsTheLastWord)
+{
+    MakeBigList();
+    CreateTable("BIG", Words("BIG"));
+    StatementLog log;
+    Table page2, backOn1;
+    Pager on2, on1;
+    Run("BIG", 31, [&] {
+        Press("1026");
+        page2 = ListRows(*dlg.m_list);
+        on2 = Look();
+        Press("1025");
+        backOn1 = ListRows(*dlg.m_list);
+        on1 = Look();
+        Close();
+    });
+    EXPECT_EQ(page2, (Table{Row("w30", 30)}));
+    EXPECT_EQ(on2, (Pager{"2", "2", true, false}));
+    EXPECT_EQ(backOn1.size(), 30u);
+    EXPECT_EQ(backOn1[29], Row("w29", 29));
+    EXPECT_EQ(on1, (Pager{"1", "2", false, true}));
+    EXPECT_EQ(log.Take(), (std::vector<std::string>{"select * from BIG limit 0, 30;", "select * from BIG limit 30, 30;",
+                                                    "select * from BIG limit 0, 30;"}));
+}
+
+TEST_F(Browser, QueryBeyondLastPage_ShowsLastPageAndKeepsTypedText)
+{
+    MakeBigList();
+    CreateTable("BIG", Words("BIG"));
+    Table rows;
+    Pager pager;
+    Run("BIG", 31, [&] {
+        Query("5");
+        rows = ListRows(*dlg.m_list);
+        pager = Look();
+        Close();
+    });
+    EXPECT_EQ(rows, (Table{Row("w30", 30)}));
+    EXPECT_EQ(pager, (Pager{"5", "2", true, false}));
+    EXPECT_EQ(dlg.m_page, 2);
+}
+
+TEST_F(Browser, QueryOfNothingUsable_ShowsFirstPage)
+{
+    MakeBigList();
+    CreateTable("BIG", Words("BIG"));
+    for (const char* typed : {"0", "-3", "abc", "", "99999999999999"}) {
+        Table rows;
+        Pager pager;
+        Run("BIG", 31, [&] {
+            Press("1026");
+            Query(QString::fromUtf8(typed));
+            rows = ListRows(*dlg.m_list);
+            pager = Look();
+            Close();
+        });
+        SCOPED_TRACE(typed);
+        const bool huge = std::strlen(typed) > 3;
+        ASSERT_EQ(rows.size(), huge ? 1u : 30u);
+        EXPECT_EQ(rows[0], huge ? Row("w30", 30) : Row("w0", 0));
+        EXPECT_EQ(pager, (Pager{typed, "2", huge, !huge}));
+    }
+}
+
+TEST_F(Browser, UnsavedLevel_LostOnNextAndSavedLevelKeptInCardAcrossRuns)
+{
+    MakeBigList();
+    CreateTable("BIG", Words("BIG"));
+    QString afterChange, afterReturn;
+    Run("BIG", 31, [&] {
+        ChooseLevel(2, 4);
+        afterChange = dlg.m_list->GetItemText(2, 4);
+        Press("1026");
+        Press("1025");
+        afterReturn = dlg.m_list->GetItemText(2, 4);
+        Close();
+    });
+    EXPECT_EQ(afterChange, "Level 4");
+    EXPECT_EQ(afterReturn, "none");
+    EXPECT_EQ(FindWordList("BIG")->cards[2].level, 0);
+
+    Run("BIG", 31, [&] {
+        ChooseLevel(2, 4);
+        ChooseLevel(29, 1);
+        Press("1036");
+        EXPECT_TRUE(dlg.isVisible());
+        Close();
+    });
+    EXPECT_EQ(FindWordList("BIG")->cards[2].level, 4);
+    EXPECT_EQ(FindWordList("BIG")->cards[29].level, 1);
+
+    Table rows;
+    Pager pager;
+    Run("BIG", 31, [&] {
+        rows = ListRows(*dlg.m_list);
+        pager = Look();
+        Close();
+    });
+    EXPECT_EQ(rows[2], Row("w2", 2, "Level 4"));
+    EXPECT_EQ(rows[29], Row("w29", 29, "Level 1"));
+    EXPECT_EQ(pager, (Pager{"1", "2", false, true}));
+}
+
+TEST_F(Browser, SaveOnSecondPage_AppliesOnlyThatPageAtItsCardIndexes)
+{
+    MakeBigList();
+    CreateTable("BIG", Words("BIG"));
+    FindWordList("BIG")->cards[0].level = 3;
+    Run("BIG", 31, [&] {
+        Press("1026");
+        ChooseLevel(0, 2);
+        Press("1036");
+        Close();
+    });
+    std::vector<std::int32_t> levels;
+    for (const WordCard& card : FindWordList("BIG")->cards)
+        levels.push_back(card.level);
+    std::vector<std::int32_t> expected(31, 0);
+    expected[0] = 3;
+    expected[30] = 2;
+    EXPECT_EQ(levels, expected);
+}
+
+TEST_F(Browser, RowsInOtherOrder_CardOutsideTheFetchedRowsShowsZeros)
+{
+    MakeBigList();
+    std::vector<std::string> reversed = Words("BIG");
+    std::reverse(reversed.begin(), reversed.end());
+    CreateTable("BIG", reversed);
+    Table rows;
+    Run("BIG", 31, [&] {
+        rows = ListRows(*dlg.m_list);
+        Close();
+    });
+    ASSERT_EQ(rows.size(), 30u);
+    // Table rows 0..29 hold w30..w1; w0 stands in row 30.
+    EXPECT_EQ(rows[0], (std::vector<QString>{"w0", "0", "0", "0", "none"}));
+    EXPECT_EQ(rows[1], Row("w1", 29));
+    EXPECT_EQ(rows[29], Row("w29", 1));
+}
+
+TEST_F(Browser, MissingTable_ShowsCardsWithZeroCounters)
+{
+    Table rows;
+    Run("HS1", 30, [&] {
+        rows = ListRows(*dlg.m_list);
+        Close();
+    });
+    ASSERT_EQ(rows.size(), 30u);
+    EXPECT_EQ(rows[0], (std::vector<QString>{"accept", "0", "0", "0", "none"}));
+    EXPECT_TRUE(modal.Texts().empty());
+}
+
+TEST_F(Browser, ListMissingFromRegistry_SaysSoOnEveryLoadAndOnSave)
+{
+    CreateTable("GONE", {"a", "b"});
+    Table rows;
+    Run("GONE", 31, [&] {
+        rows = ListRows(*dlg.m_list);
+        Press("1026");
+        Press("1036");
+        Close();
+    });
+    EXPECT_TRUE(rows.empty());
+    const QString text = CmainDlg::kNoSuchWordListText;
+    EXPECT_EQ(modal.Texts(), (std::vector<QString>{text, text, text}));
+    for (const auto& box : modal.Boxes())
+        EXPECT_EQ(box.owner, &dlg);
+}
+
+TEST_F(Browser, ListWithoutWords_NoPagesAndQueryShowsNothing)
+{
+    FindOrInsertWordList("EMPTY");
+    Table rows{{"x"}};
+    Pager pager;
+    Run("EMPTY", 0, [&] {
+        Query("4");
+        rows = ListRows(*dlg.m_list);
+        pager = Look();
+        Close();
+    });
+    EXPECT_TRUE(rows.empty());
+    EXPECT_EQ(pager, (Pager{"4", "0", true, false}));
+    EXPECT_EQ(dlg.m_page, 0);
+    EXPECT_TRUE(modal.Texts().empty());
+}
+
+} // namespace
