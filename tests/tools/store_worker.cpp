@@ -1,0 +1,636 @@
+// The program's store work without windows, for the crash test and for
+// tests that need a second process on save.db.
+//
+//   store_worker init DB MODEL                 a fresh save.db as start-up leaves it
+//   store_worker run DB JOURNAL SEED STARTS [PHASE]
+//       start-up (control, preload), then STARTS Starts (0: until killed),
+//       each a synchronisation and a drill's write-back racing it; what was
+//       asked and what was committed goes to JOURNAL before and after.
+//       PHASE, a small file, always holds the statement last handed to SQLite
+//       and the thread that sent it, so a killed run tells where it died.
+//   store_worker check DB JOURNAL MODEL [PHASE]
+//       after a kill: integrity, every drill all there or not at all, no
+//       table lost, control consistent; MODEL then takes the outcome.
+//   store_worker mutate DB MODEL SEED          between runs: a shortened
+//       table, rows that are not in the list, a list that is no longer built in
+//   store_worker hold-lock DB MS               holds save.db exclusively
+#include "store/BuiltinLists.h"
+#include "store/Database.h"
+#include "store/Preload.h"
+#include "store/WordStore.h"
+#include "tools/StoreWork.h"
+
+#include <sqlite3.h>
+
+#include <fcntl.h>
+#include <sys/mman.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <fstream>
+#include <map>
+#include <mutex>
+#include <optional>
+#include <random>
+#include <set>
+#include <sstream>
+#include <string>
+#include <thread>
+#include <vector>
+
+namespace {
+
+using storework::Mode;
+
+// ---- what save.db should hold -------------------------------------------
+
+struct Row {
+    std::string word;
+    long long free = 0, testWrong = 0, testAsked = 0;
+    bool operator==(const Row&) const = default;
+};
+
+struct ListModel {
+    bool present = false; // control row and table
+    int beg = 0, end = 0;
+    std::vector<Row> rows;
+};
+
+struct Model {
+    std::map<std::string, ListModel> lists;
+    std::set<std::string> stale; // control row and table of a list no longer built in
+};
+
+const std::vector<std::string>& BuiltinNames()
+{
+    static const std::vector<std::string> names(kBuiltinListNames, kBuiltinListNames + kBuiltinListCount);
+    return names;
+}
+
+const BuiltinWordRecord& Card(const std::string& list, int index)
+{
+    const auto k = std::find(BuiltinNames().begin(), BuiltinNames().end(), list) - BuiltinNames().begin();
+    return kBuiltinWords[k * kBuiltinWordsPerList + index];
+}
+
+Model LoadModel(const std::string& path)
+{
+    Model model;
+    for (const std::string& name : BuiltinNames())
+        model.lists[name];
+    std::ifstream in(path);
+    std::string kind, name;
+    while (in >> kind >> name) {
+        if (kind == "list") {
+            ListModel& list = model.lists[name];
+            list.present = true;
+            in >> list.beg >> list.end;
+        } else if (kind == "row") {
+            Row row;
+            in >> row.word >> row.free >> row.testWrong >> row.testAsked;
+            model.lists[name].rows.push_back(row);
+        } else if (kind == "stale") {
+            model.stale.insert(name);
+        }
+    }
+    return model;
+}
+
+void SaveModel(const std::string& path, const Model& model)
+{
+    std::ofstream out(path + ".new", std::ios::trunc);
+    for (const auto& [name, list] : model.lists) {
+        if (!list.present)
+            continue;
+        out << "list " << name << ' ' << list.beg << ' ' << list.end << '\n';
+        for (const Row& row : list.rows)
+            out << "row " << name << ' ' << row.word << ' ' << row.free << ' ' << row.testWrong << ' '
+                << row.testAsked << '\n';
+    }
+    for (const std::string& name : model.stale)
+        out << "stale " << name << " -\n";
+    out.close();
+    std::rename((path + ".new").c_str(), path.c_str());
+}
+
+// What a synchronisation leaves: the head that matches the list keeps its
+// counters, everything after it is the list's rest with zero counters.
+ListModel Synchronised(const std::string& name, const ListModel& before)
+{
+    ListModel after;
+    after.present = true;
+    std::size_t head = 0;
+    while (before.present && head < before.rows.size() && head < kBuiltinWordsPerList &&
+           before.rows[head].word == Card(name, static_cast<int>(head)).word)
+        ++head;
+    after.rows.assign(before.rows.begin(), before.rows.begin() + static_cast<long>(head));
+    for (std::size_t p = head; p < kBuiltinWordsPerList; ++p)
+        after.rows.push_back(Row{Card(name, static_cast<int>(p)).word});
+    return after;
+}
+
+// ---- a plain second connection for reading and damaging ------------------
+
+struct Connection {
+    sqlite3* db = nullptr;
+    explicit Connection(const std::string& path)
+    {
+        if (sqlite3_open(path.c_str(), &db) != SQLITE_OK) {
+            std::fprintf(stderr, "store_worker: cannot open %s\n", path.c_str());
+            std::exit(2);
+        }
+        sqlite3_busy_timeout(db, 5000);
+    }
+    ~Connection() { sqlite3_close(db); }
+    Connection(const Connection&) = delete;
+    Connection& operator=(const Connection&) = delete;
+
+    int Exec(const std::string& text) { return sqlite3_exec(db, text.c_str(), nullptr, nullptr, nullptr); }
+    std::vector<std::vector<std::optional<std::string>>> Rows(const std::string& text)
+    {
+        std::vector<std::vector<std::optional<std::string>>> rows;
+        sqlite3_stmt* statement = nullptr;
+        if (sqlite3_prepare_v2(db, text.c_str(), -1, &statement, nullptr) != SQLITE_OK)
+            return rows;
+        while (sqlite3_step(statement) == SQLITE_ROW) {
+            auto& row = rows.emplace_back();
+            for (int i = 0; i < sqlite3_column_count(statement); ++i) {
+                const unsigned char* cell = sqlite3_column_text(statement, i);
+                row.push_back(cell ? std::optional<std::string>(reinterpret_cast<const char*>(cell)) : std::nullopt);
+            }
+        }
+        sqlite3_finalize(statement);
+        return rows;
+    }
+};
+
+// ---- the last statement, kept where a killed process leaves it -----------
+
+thread_local const char* threadTag = "sync";
+char* phaseMemory = nullptr;
+constexpr std::size_t kPhaseSize = 256;
+std::mutex phaseMutex;
+
+void RecordPhase(const char* text, void*)
+{
+    std::lock_guard lock(phaseMutex);
+    std::snprintf(phaseMemory, kPhaseSize, "%s: %.200s", threadTag, text);
+}
+
+void MapPhaseFile(const char* path)
+{
+    const int fd = ::open(path, O_RDWR | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+    if (fd < 0 || ::ftruncate(fd, kPhaseSize) != 0)
+        return;
+    void* memory = ::mmap(nullptr, kPhaseSize, PROT_READ | PROT_WRITE, MAP_SHARED, fd, 0);
+    ::close(fd);
+    if (memory == MAP_FAILED)
+        return;
+    phaseMemory = static_cast<char*>(memory);
+    SetStatementObserver(RecordPhase, nullptr);
+}
+
+// One write per record: a kill leaves whole lines behind.
+class Journal {
+public:
+    explicit Journal(const char* path) : m_fd(::open(path, O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0644)) {}
+    ~Journal() { ::close(m_fd); }
+    Journal(const Journal&) = delete;
+    Journal& operator=(const Journal&) = delete;
+    void Write(const std::string& line)
+    {
+        const std::string text = line + '\n';
+        if (::write(m_fd, text.data(), text.size()) != static_cast<ssize_t>(text.size()))
+            std::exit(4);
+    }
+
+private:
+    int m_fd;
+};
+
+// ---- run -----------------------------------------------------------------
+
+int Run(const char* path, const char* journalPath, unsigned seed, long starts, const char* phasePath)
+{
+    if (phasePath)
+        MapPhaseFile(phasePath);
+    threadTag = "start-up";
+    if (OpenDatabase(path) != SQLITE_OK)
+        return 2;
+    EnsureControlTable();
+    int preloadResult = -1;
+    std::thread preload([&] {
+        threadTag = "preload";
+        preloadResult = PreloadThread();
+    });
+    preload.join();
+    if (preloadResult != 0 || !controlLoaded.load(std::memory_order_acquire))
+        return 3;
+    threadTag = "write-back";
+
+    Journal journal(journalPath);
+    std::mt19937 random(seed);
+    auto between = [&](int low, int high) { return std::uniform_int_distribution<int>(low, high)(random); };
+    for (long n = 0; starts == 0 || n < starts; ++n) {
+        const std::string& name = BuiltinNames()[static_cast<std::size_t>(between(0, kBuiltinListCount - 1))];
+        WordListState& list = *FindWordList(name);
+        const int count = static_cast<int>(list.cards.size());
+        const int first = between(1, count);
+        const int last = between(first + 1, count + 1);
+        journal.Write("sync " + name + ' ' + std::to_string(first) + ' ' + std::to_string(last));
+        storework::StartLike(list, name, first, last);
+
+        const Mode mode = between(0, 1) ? Mode::Test : Mode::Free;
+        std::map<std::string, int> counts;
+        std::ostringstream drill;
+        drill << "drill " << seed << '-' << n << ' ' << name << ' ' << (mode == Mode::Test ? 't' : 'f') << ' ';
+        for (int p = first - 1; p < std::min(last, count); ++p) {
+            const int times = 1 + (between(0, 2) == 0 ? between(1, 3) : 0);
+            counts[list.cards[static_cast<std::size_t>(p)].word] = times;
+            drill << p << ':' << times << ',';
+        }
+        journal.Write(drill.str());
+        // A short drill ends before the synchronisation has even begun, a
+        // long one after it; both orders must come out the same.
+        if (between(0, 1))
+            std::this_thread::sleep_for(std::chrono::microseconds(between(0, 3000)));
+        const storework::WriteBack result = storework::WriteBackLike(name, mode, counts);
+        journal.Write("done " + std::to_string(seed) + '-' + std::to_string(n) + ' ' +
+                      std::to_string(static_cast<int>(result)));
+    }
+    WaitForListSync();
+    CloseDatabase();
+    journal.Write("finished");
+    return 0;
+}
+
+// ---- check ---------------------------------------------------------------
+
+struct Drill {
+    std::string id, list;
+    Mode mode;
+    std::vector<std::pair<int, int>> counts; // card index, count
+    std::optional<int> result;               // nothing: killed before it was known
+};
+
+struct JournalContents {
+    std::map<std::string, std::vector<std::pair<int, int>>> syncs; // list -> ranges asked
+    std::vector<Drill> drills;
+    bool finished = false;
+};
+
+JournalContents ReadJournal(const std::string& path)
+{
+    JournalContents contents;
+    std::ifstream in(path);
+    std::string line;
+    while (std::getline(in, line)) {
+        if (in.eof())
+            break; // a line without its newline was cut by the kill
+        std::istringstream fields(line);
+        std::string kind;
+        fields >> kind;
+        if (kind == "sync") {
+            std::string name;
+            int beg = 0, end = 0;
+            fields >> name >> beg >> end;
+            contents.syncs[name].emplace_back(beg, end);
+        } else if (kind == "drill") {
+            Drill drill;
+            char mode = 0;
+            std::string counts;
+            fields >> drill.id >> drill.list >> mode >> counts;
+            drill.mode = mode == 't' ? Mode::Test : Mode::Free;
+            std::istringstream items(counts);
+            int index = 0, times = 0;
+            char colon = 0, comma = 0;
+            while (items >> index >> colon >> times >> comma)
+                drill.counts.emplace_back(index, times);
+            contents.drills.push_back(drill);
+        } else if (kind == "done") {
+            std::string id;
+            int result = 0;
+            fields >> id >> result;
+            for (Drill& drill : contents.drills)
+                if (drill.id == id)
+                    drill.result = result;
+        } else if (kind == "finished") {
+            contents.finished = true;
+        }
+    }
+    return contents;
+}
+
+void Apply(std::vector<Row>& rows, const Drill& drill)
+{
+    for (const auto& [index, times] : drill.counts) {
+        const std::string word = Card(drill.list, index).word;
+        for (Row& row : rows) {
+            if (row.word != word)
+                continue;
+            if (drill.mode == Mode::Test) {
+                row.testWrong += times - 1;
+                row.testAsked += times;
+            } else {
+                row.free += times;
+            }
+        }
+    }
+}
+
+class Checker {
+public:
+    Checker(const std::string& db, Model model, JournalContents journal)
+        : m_db(db), m_model(std::move(model)), m_journal(std::move(journal))
+    {
+    }
+
+    bool Run()
+    {
+        const auto integrity = m_db.Rows("PRAGMA integrity_check");
+        if (integrity.size() != 1 || integrity[0][0] != std::optional<std::string>("ok"))
+            return Fail("integrity_check: " + (integrity.empty() || !integrity[0][0] ? "?" : *integrity[0][0]));
+        std::set<std::string> tables;
+        for (const auto& row : m_db.Rows("select name from sqlite_master where type = 'table'"))
+            tables.insert(row[0].value_or(""));
+        if (!tables.count("control"))
+            return Fail("control is gone");
+        m_controlRows = m_db.Rows("select * from control order by rowid");
+        for (const std::string& name : tables)
+            if (name != "control" && !m_model.lists.count(name) && !m_model.stale.count(name))
+                return Fail("a table nobody made: " + name);
+        for (auto& [name, list] : m_model.lists)
+            if (!CheckList(name, list, tables.count(name) > 0))
+                return false;
+        return CheckStale(tables);
+    }
+
+    const Model& Outcome() const { return m_model; }
+    const std::string& Summary() const { return m_summary; }
+
+private:
+    bool Fail(const std::string& why)
+    {
+        std::fprintf(stderr, "store_worker check: %s\n", why.c_str());
+        return false;
+    }
+
+    std::vector<std::pair<int, int>> ControlRanges(const std::string& name)
+    {
+        std::vector<std::pair<int, int>> ranges;
+        for (const auto& row : m_controlRows)
+            if (row.size() == 3 && row[0] == name)
+                ranges.emplace_back(std::atoi(row[1].value_or("x").c_str()), std::atoi(row[2].value_or("x").c_str()));
+        return ranges;
+    }
+
+    std::optional<std::vector<Row>> ActualRows(const std::string& name)
+    {
+        std::vector<Row> rows;
+        for (const auto& cells : m_db.Rows("select * from " + name + " order by rowid")) {
+            if (cells.size() != 10 || !cells[0])
+                return std::nullopt;
+            for (std::size_t c = 4; c < 10; ++c)
+                if (cells[c] != std::optional<std::string>("0"))
+                    return std::nullopt;
+            rows.push_back(Row{*cells[0], std::atoll(cells[1]->c_str()), std::atoll(cells[2]->c_str()),
+                               std::atoll(cells[3]->c_str())});
+        }
+        return rows;
+    }
+
+    // The table is the one before the run or the one its first
+    // synchronisation made, with every committed drill of the list on it and
+    // the drill the kill interrupted either wholly or not at all.
+    bool CheckList(const std::string& name, ListModel& list, bool tableExists)
+    {
+        const auto syncs = m_journal.syncs.find(name);
+        const bool synced = syncs != m_journal.syncs.end();
+        const auto ranges = ControlRanges(name);
+        if (!tableExists) {
+            if (list.present)
+                return Fail("table " + name + " is lost");
+            if (!ranges.empty())
+                return Fail("control row of " + name + " without its table");
+            return CheckNoCommittedDrill(name);
+        }
+        if (!list.present && !synced)
+            return Fail("table " + name + " appeared without a Start");
+        if (ranges.size() != 1)
+            return Fail("control holds " + std::to_string(ranges.size()) + " rows of " + name);
+        std::vector<std::pair<int, int>> allowed;
+        if (list.present)
+            allowed.emplace_back(list.beg, list.end);
+        if (synced)
+            allowed.insert(allowed.end(), syncs->second.begin(), syncs->second.end());
+        if (std::find(allowed.begin(), allowed.end(), ranges[0]) == allowed.end())
+            return Fail("control range of " + name + " was never asked for");
+
+        const auto actual = ActualRows(name);
+        if (!actual)
+            return Fail("table " + name + " has a row with a NULL word, a missing column or a reserved value");
+        std::vector<ListModel> bases;
+        if (list.present)
+            bases.push_back(list);
+        if (synced)
+            bases.push_back(Synchronised(name, list));
+        const Drill* pending = nullptr;
+        std::vector<const Drill*> committed;
+        for (const Drill& drill : m_journal.drills) {
+            if (drill.list != name)
+                continue;
+            if (!drill.result)
+                pending = &drill;
+            else if (*drill.result == static_cast<int>(storework::WriteBack::Committed))
+                committed.push_back(&drill);
+        }
+        for (const ListModel& base : bases) {
+            for (bool withPending : {false, true}) {
+                if (withPending && !pending)
+                    continue;
+                std::vector<Row> expected = base.rows;
+                for (const Drill* drill : committed)
+                    Apply(expected, *drill);
+                if (withPending)
+                    Apply(expected, *pending);
+                if (expected == *actual) {
+                    if (pending)
+                        m_summary += std::string(" interrupted drill ") + (withPending ? "committed" : "absent") + ";";
+                    list.present = true;
+                    list.beg = ranges[0].first;
+                    list.end = ranges[0].second;
+                    list.rows = *actual;
+                    return true;
+                }
+            }
+        }
+        return Fail("table " + name + " does not hold every committed drill, or holds part of one");
+    }
+
+    bool CheckNoCommittedDrill(const std::string& name)
+    {
+        for (const Drill& drill : m_journal.drills)
+            if (drill.list == name && drill.result == static_cast<int>(storework::WriteBack::Committed))
+                return Fail("a drill of " + name + " committed into no table");
+        return true;
+    }
+
+    // The preload removes such a list's control row and table in one transaction.
+    bool CheckStale(const std::set<std::string>& tables)
+    {
+        for (auto it = m_model.stale.begin(); it != m_model.stale.end();) {
+            const bool row = !ControlRanges(*it).empty();
+            const bool table = tables.count(*it) > 0;
+            if (row != table)
+                return Fail("stale list " + *it + " half removed");
+            if (!row) {
+                m_summary += " stale list " + *it + " removed;";
+                it = m_model.stale.erase(it);
+            } else {
+                ++it;
+            }
+        }
+        return true;
+    }
+
+    Connection m_db;
+    Model m_model;
+    JournalContents m_journal;
+    std::vector<std::vector<std::optional<std::string>>> m_controlRows;
+    std::string m_summary;
+};
+
+std::string Phase(const char* path)
+{
+    if (!path)
+        return "";
+    std::ifstream in(path, std::ios::binary);
+    std::string text(kPhaseSize, '\0');
+    in.read(text.data(), static_cast<std::streamsize>(text.size()));
+    text.resize(std::strlen(text.c_str()));
+    return text.empty() ? "nothing sent" : text;
+}
+
+int Check(const char* db, const char* journalPath, const char* modelPath, const char* phasePath)
+{
+    const JournalContents journal = ReadJournal(journalPath);
+    Checker checker(db, LoadModel(modelPath), journal);
+    const std::string phase = Phase(phasePath);
+    if (!checker.Run()) {
+        std::fprintf(stderr, "store_worker check: last statement %s\n", phase.c_str());
+        return 1;
+    }
+    SaveModel(modelPath, checker.Outcome());
+    std::printf("ok: %zu drills, last statement [%s]%s%s\n", journal.drills.size(), phase.c_str(),
+                journal.finished ? " (run finished)" : "", checker.Summary().c_str());
+    return 0;
+}
+
+// ---- init, mutate, hold-lock --------------------------------------------
+
+int Init(const char* db, const char* modelPath)
+{
+    std::remove(db);
+    Connection connection(db);
+    if (connection.Exec(sql::kCreateControl) != SQLITE_OK)
+        return 2;
+    SaveModel(modelPath, Model{});
+    return 0;
+}
+
+int Mutate(const char* db, const char* modelPath, unsigned seed)
+{
+    Model model = LoadModel(modelPath);
+    Connection connection(db);
+    std::mt19937 random(seed);
+    auto between = [&](int low, int high) { return std::uniform_int_distribution<int>(low, high)(random); };
+    std::vector<std::string> present;
+    for (const auto& [name, list] : model.lists)
+        if (list.present)
+            present.push_back(name);
+    const int kind = between(0, 3);
+    if (kind == 3 || present.empty()) {
+        const std::string name = "OLD_" + std::to_string(seed);
+        connection.Exec("BEGIN");
+        connection.Exec("INSERT INTO control VALUES('" + name + "', 1, 2)");
+        connection.Exec("CREATE TABLE " + name + "(word, free)");
+        connection.Exec("INSERT INTO " + name + " VALUES('old', 3)");
+        if (connection.Exec("COMMIT") != SQLITE_OK)
+            return 2;
+        model.stale.insert(name);
+        std::printf("mutate: stale list %s\n", name.c_str());
+    } else {
+        const std::string& name = present[static_cast<std::size_t>(between(0, static_cast<int>(present.size()) - 1))];
+        ListModel& list = model.lists[name];
+        connection.Exec("BEGIN");
+        if (kind != 1) {
+            const int cut = std::min(between(1, 10), static_cast<int>(list.rows.size()));
+            connection.Exec("DELETE FROM " + name + " WHERE rowid IN (SELECT rowid FROM " + name +
+                            " ORDER BY rowid DESC LIMIT " + std::to_string(cut) + ")");
+            list.rows.resize(list.rows.size() - static_cast<std::size_t>(cut));
+        }
+        if (kind != 0) {
+            for (int extra = between(1, 3); extra > 0; --extra) {
+                const Row row{"junk" + std::to_string(seed) + "_" + std::to_string(extra), between(0, 9),
+                              between(0, 9), between(0, 9)};
+                connection.Exec("INSERT INTO " + name + " VALUES('" + row.word + "', " + std::to_string(row.free) +
+                                ", " + std::to_string(row.testWrong) + ", " + std::to_string(row.testAsked) +
+                                ", 0, 0, 0, 0, 0, 0)");
+                list.rows.push_back(row);
+            }
+        }
+        if (connection.Exec("COMMIT") != SQLITE_OK)
+            return 2;
+        std::printf("mutate: table %s %s\n", name.c_str(),
+                    kind == 0 ? "shortened" : kind == 1 ? "with foreign rows" : "shortened, with foreign rows");
+    }
+    SaveModel(modelPath, model);
+    return 0;
+}
+
+int HoldLock(const char* db, long milliseconds)
+{
+    sqlite3* connection = nullptr;
+    if (sqlite3_open(db, &connection) != SQLITE_OK)
+        return 2;
+    sqlite3_busy_timeout(connection, 10000);
+    if (sqlite3_exec(connection, "BEGIN EXCLUSIVE", nullptr, nullptr, nullptr) != SQLITE_OK)
+        return 3;
+    std::printf("locked\n");
+    std::fflush(stdout);
+    std::this_thread::sleep_for(std::chrono::milliseconds(milliseconds));
+    sqlite3_exec(connection, "ROLLBACK", nullptr, nullptr, nullptr);
+    sqlite3_close(connection);
+    return 0;
+}
+
+int Usage()
+{
+    std::fputs("usage: store_worker init DB MODEL | run DB JOURNAL SEED STARTS [PHASE] | check DB JOURNAL MODEL [PHASE]"
+               " | mutate DB MODEL SEED | hold-lock DB MS\n",
+               stderr);
+    return 2;
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    const std::string command = argc > 1 ? argv[1] : "";
+    if (command == "init" && argc == 4)
+        return Init(argv[2], argv[3]);
+    if (command == "run" && (argc == 6 || argc == 7))
+        return Run(argv[2], argv[3], static_cast<unsigned>(std::strtoul(argv[4], nullptr, 10)),
+                   std::strtol(argv[5], nullptr, 10), argc == 7 ? argv[6] : nullptr);
+    if (command == "check" && (argc == 5 || argc == 6))
+        return Check(argv[2], argv[3], argv[4], argc == 6 ? argv[5] : nullptr);
+    if (command == "mutate" && argc == 5)
+        return Mutate(argv[2], argv[3], static_cast<unsigned>(std::strtoul(argv[4], nullptr, 10)));
+    if (command == "hold-lock" && argc == 4)
+        return HoldLock(argv[2], std::strtol(argv[3], nullptr, 10));
+    return Usage();
+}
