@@ -1,6 +1,7 @@
 #include "app/CDialog.h"
 
 #include "app/ModalSeam.h"
+#include "app/OwnerModal.h"
 #include "app/SjisText.h"
 
 #include <QAbstractButton>
@@ -164,7 +165,7 @@ int CDialog::RunModalNow()
     m_initialising = false;
     if (m_endedDuringInit)
         return result();
-    return exec();
+    return m_modalOwner ? RunOwnerModal(*this, m_modalOwner) : exec();
 }
 
 bool CDialog::Create(QWidget* parent)

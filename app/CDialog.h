@@ -1,5 +1,6 @@
 #pragma once
 #include <QDialog>
+#include <QPointer>
 #include <functional>
 #include <map>
 #include <string>
@@ -28,6 +29,9 @@ public:
     // Modeless: becomes an owned pop-up of `parent`, initialised, not shown.
     bool Create(QWidget* parent);
     void EndDialog(int result);
+    // A modal run then blocks this window alone, not the owner's other owned
+    // windows (see RunOwnerModal); without an owner the run is application-modal.
+    void SetModalOwner(QWidget* owner) { m_modalOwner = owner; }
     // save true: controls -> members; false: members -> controls.
     bool UpdateData(bool saveAndValidate = true);
 
@@ -58,6 +62,7 @@ private:
     void ResetToTemplate();
 
     const DialogTemplate* m_template;
+    QPointer<QWidget> m_modalOwner;
     bool m_initialising = false;
     bool m_endedDuringInit = false;
 };

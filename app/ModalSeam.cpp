@@ -1,5 +1,7 @@
 #include "app/ModalSeam.h"
 
+#include "app/OwnerModal.h"
+
 #include <QApplication>
 #include <QMessageBox>
 #include <QPointer>
@@ -24,8 +26,7 @@ int ShowRealBox(const MessageBoxCall& call)
                     call.text, question ? (QMessageBox::Yes | QMessageBox::No) : QMessageBox::Ok, call.owner);
     // Modal to its owner only: while the drill bar asks, the answer bar
     // beside it stays usable.
-    box.setWindowModality(call.owner ? Qt::WindowModal : Qt::ApplicationModal);
-    const int answer = box.exec();
+    const int answer = call.owner ? RunOwnerModal(box, call.owner) : box.exec();
     if (!question)
         return IDOK;
     return answer == QMessageBox::Yes ? IDYES : IDNO;
