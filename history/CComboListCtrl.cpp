@@ -183,7 +183,8 @@ void CComboListCtrl::mousePressEvent(QMouseEvent* event)
 {
     std::int32_t row = -1;
     std::int32_t column = -1;
-    if (!CellFromPoint(event->position().toPoint(), &row, &column)) {
+    m_pressDropped = !CellFromPoint(event->position().toPoint(), &row, &column);
+    if (m_pressDropped) {
         event->accept();
         return;
     }
@@ -204,6 +205,25 @@ void CComboListCtrl::mousePressEvent(QMouseEvent* event)
     } else if (!IsReadOnlyColumn(column)) {
         OpenTextEditor(row, column, text);
     }
+}
+
+void CComboListCtrl::mouseMoveEvent(QMouseEvent* event)
+{
+    if (m_pressDropped && event->buttons() != Qt::NoButton) {
+        event->accept();
+        return;
+    }
+    QTreeWidget::mouseMoveEvent(event);
+}
+
+void CComboListCtrl::mouseReleaseEvent(QMouseEvent* event)
+{
+    if (m_pressDropped) {
+        m_pressDropped = event->buttons() != Qt::NoButton;
+        event->accept();
+        return;
+    }
+    QTreeWidget::mouseReleaseEvent(event);
 }
 
 bool CComboListCtrl::edit(const QModelIndex& index, EditTrigger trigger, QEvent* event)

@@ -65,6 +65,8 @@ public:
 protected:
     bool event(QEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
     // The view's own editing: refused for read-only columns.
     bool edit(const QModelIndex& index, EditTrigger trigger, QEvent* event) override;
 
@@ -73,4 +75,8 @@ private:
     int RowAt(int y) const;
     void MakeColumnVisible(int column, QRect& rect);
     void OnScrollAction();
+
+    // The view never sees a press beside the cells, nor the drag and the
+    // release that belong to it.
+    bool m_pressDropped = false;
 };

@@ -291,6 +291,7 @@ TEST_F(ComboListCtrl, EscapeInOpenDropDown_CancelsEdit)
 
 TEST_F(ComboListCtrl, ClickBesideCells_ChangesNeitherSelectionNorFocus)
 {
+    host.Click(1, 1);
     host.list->topLevelItem(0)->setSelected(true);
     host.list->topLevelItem(2)->setSelected(true);
     host.field->setFocus();
@@ -301,7 +302,10 @@ TEST_F(ComboListCtrl, ClickBesideCells_ChangesNeitherSelectionNorFocus)
         {host.CellCentre(0, 2).x(), host.CellCentre(3, 0).y() + 40}, // below the last row
     };
     for (const QPoint& point : points) {
-        QTest::mouseClick(host.list->viewport(), Qt::LeftButton, {}, point);
+        // A drag from beside the cells over them selects nothing either.
+        QTest::mousePress(host.list->viewport(), Qt::LeftButton, {}, point);
+        QTest::mouseMove(host.list->viewport(), host.CellCentre(3, 1));
+        QTest::mouseRelease(host.list->viewport(), Qt::LeftButton, {}, host.CellCentre(3, 1));
         Settle();
         EXPECT_EQ(host.SelectedRows(), selectedBefore);
         EXPECT_EQ(host.list->currentIndex().row(), currentBefore);
