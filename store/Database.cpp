@@ -88,6 +88,11 @@ std::string ColumnText(const Statement& statement, int column)
 
 int ColumnInt(const Statement& statement, int column) { return sqlite3_column_int(statement.get(), column); }
 
+bool ColumnIsNull(const Statement& statement, int column)
+{
+    return sqlite3_column_type(statement.get(), column) == SQLITE_NULL;
+}
+
 int OpenDatabase(const char* path)
 {
     const int rc = sqlite3_open(path, &Database);
@@ -110,6 +115,12 @@ void EnsureControlTable()
     // The schema lookup can fail for other reasons than a missing table (a
     // file that is no database); CREATE ... IF NOT EXISTS then fails harmlessly too.
     ExecStatement(sql::kCreateControl);
+}
+
+bool TableIsMissing(const std::string& name)
+{
+    return sqlite3_table_column_metadata(Database, "main", name.c_str(), nullptr, nullptr, nullptr, nullptr, nullptr,
+                                         nullptr) == SQLITE_ERROR;
 }
 
 bool IsPlainIdentifier(std::string_view name)

@@ -41,6 +41,8 @@ inline constexpr char kRollback[] = "ROLLBACK TRANSACTION";
 // Only for a save.db that lacks control; the columns are those read back
 // by position.
 inline constexpr char kCreateControl[] = "CREATE TABLE IF NOT EXISTS control(listname, beg, end)";
+// Only for a row whose word is NULL, which no "word = '...'" can match.
+inline constexpr char kDeleteNullWord[] = "DELETE from %s where word IS NULL";
 } // namespace sql
 
 // Statements are formatted into buffers of this size.
@@ -90,6 +92,7 @@ int StepQuery(const Statement& statement);
 // Column 0 may hold NULL; it reads as an empty text.
 std::string ColumnText(const Statement& statement, int column);
 int ColumnInt(const Statement& statement, int column);
+bool ColumnIsNull(const Statement& statement, int column);
 
 // Opens ./save.db (or the given path) into Database with a busy timeout, so a
 // moment's lock by another process does not drop a result.
@@ -101,6 +104,10 @@ void CloseDatabase();
 // checked through the schema API so that a normal start sends no statement.
 // Failure (read-only file, not a database) is ignored.
 void EnsureControlTable();
+
+// True only when SQLite says there is no table of that name; a file that is
+// busy or cannot be read does not count as missing one. Sends no statement.
+bool TableIsMissing(const std::string& name);
 
 // Sees every statement text as it is handed to SQLite, failed ones too
 // (tests assert whole sequences with it). Called on the sending thread.

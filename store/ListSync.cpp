@@ -3,6 +3,7 @@
 #include "store/Database.h"
 #include "store/WordStore.h"
 
+#include <optional>
 #include <sqlite3.h>
 #include <string_view>
 #include <system_error>
@@ -36,6 +37,7 @@ class ListSync {
 public:
     ListSync(WordListState& entry, std::string_view name)
         : m_entry(entry),
+          m_name(name),
           m_table(TableNameForStatement(name)),
           m_quotedName(QuoteWord(name)),
           m_first(static_cast<long long>(entry.beg) - 1),
@@ -85,10 +87,16 @@ private:
     // Inside the transaction opened by Run; commits it.
     int InsertNewList()
     {
-        int rc = Exec(FormatStatement(sql::kInsertControl, m_quotedName.c_str(), m_entry.beg, m_entry.end));
+        const int rc = Exec(FormatStatement(sql::kInsertControl, m_quotedName.c_str(), m_entry.beg, m_entry.end));
         if (rc != SQLITE_OK)
             return rc;
-        rc = Exec(FormatStatement(sql::kCreateTable, m_table.c_str()));
+        return CreateTable();
+    }
+
+    // The table filled with the whole list, inside an open transaction; commits it.
+    int CreateTable()
+    {
+        int rc = Exec(FormatStatement(sql::kCreateTable, m_table.c_str()));
         if (rc != SQLITE_OK)
             return rc;
         for (std::size_t p = 0; p < m_entry.cards.size(); ++p) {
@@ -107,18 +115,20 @@ private:
         int rc = Exec(FormatStatement(sql::kUpdateControl, m_entry.beg, m_entry.end, m_quotedName.c_str()));
         if (rc != SQLITE_OK)
             return rc;
+        const bool controlRow = sqlite3_changes(Database) > 0;
         rc = Exec(sql::kCommit);
         if (rc != SQLITE_OK)
             return rc;
         std::size_t kept = 0;
-        std::vector<std::string> staleWords;
+        std::vector<std::optional<std::string>> staleWords;
         if (!ReadTable(kept, staleWords))
-            return kQueryFailed;
+            return controlRow && TableIsMissing(m_name) ? RecreateTable() : kQueryFailed;
         rc = Exec(sql::kBegin);
         if (rc != SQLITE_OK)
             return rc;
-        for (const std::string& word : staleWords) {
-            rc = Exec(FormatStatement(sql::kDeleteWord, m_table.c_str(), QuoteWord(word).c_str()));
+        for (const std::optional<std::string>& word : staleWords) {
+            rc = Exec(word ? FormatStatement(sql::kDeleteWord, m_table.c_str(), QuoteWord(*word).c_str())
+                           : FormatStatement(sql::kDeleteNullWord, m_table.c_str()));
             if (rc != SQLITE_OK)
                 return rc;
         }
@@ -126,10 +136,26 @@ private:
         return Exec(sql::kCommit);
     }
 
+    // The list's control row is there but its table is gone. Taken as
+    // stored, the list would fail here at every Start and every drill's
+    // counters would be lost; the table is made again as for a new list.
+    // Without a control row either (a new list whose first synchronisation
+    // failed) the run fails as before, and the next start finds the list new.
+    int RecreateTable()
+    {
+        const int rc = Exec(sql::kBegin);
+        if (rc != SQLITE_OK)
+            return rc;
+        return CreateTable();
+    }
+
     // Keeps the longest head of the table that matches the list word for
     // word; every row after the first difference is stale, even one that
-    // would match a later card, so the rows stay in list order.
-    bool ReadTable(std::size_t& kept, std::vector<std::string>& staleWords)
+    // would match a later card, so the rows stay in list order. A NULL word
+    // matches no card; it is kept apart, since only its own statement can
+    // delete it, and a row left behind would be the first difference again
+    // at every Start, taking the counters of every word after it.
+    bool ReadTable(std::size_t& kept, std::vector<std::optional<std::string>>& staleWords)
     {
         const Statement query = PrepareQuery(FormatStatement(sql::kSelectList, m_table.c_str()));
         int rc = StepQuery(query);
@@ -137,7 +163,9 @@ private:
             return false;
         bool mismatch = false;
         for (; rc == SQLITE_ROW; rc = StepQuery(query)) {
-            std::string stored = ColumnText(query, 0);
+            std::optional<std::string> stored;
+            if (!ColumnIsNull(query, 0))
+                stored = ColumnText(query, 0);
             if (mismatch || kept >= m_entry.cards.size()) {
                 staleWords.push_back(std::move(stored));
             } else if (stored != m_entry.cards[kept].word) {
@@ -178,6 +206,7 @@ private:
     static constexpr int kQueryFailed = -1;
 
     WordListState& m_entry;
+    const std::string m_name;
     const std::string m_table;
     const std::string m_quotedName;
     // The range as 0-based card positions, taken once when the run begins.

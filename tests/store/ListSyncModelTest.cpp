@@ -90,11 +90,25 @@ Outcome Model(const Input& in)
         return out;
     }
 
+    bool controlRow = false;
     for (auto& [name, beg, end] : out.after.control)
         if (name == kName)
-            beg = in.beg, end = in.end;
-    if (!in.before.table)
+            beg = in.beg, end = in.end, controlRow = true;
+    if (!in.before.table) {
+        // A control row whose table is gone gets the table again, made as
+        // for a new list; without the row the table stays missing.
+        if (!controlRow)
+            return out;
+        Rows created;
+        for (std::size_t p = 0; p < in.cards.size(); ++p) {
+            zeroEntry(p);
+            if (Contains(created, in.cards[p].word))
+                return out;
+            created.push_back({in.cards[p].word, 0, 0, 0});
+        }
+        out.after.table = created;
         return out;
+    }
 
     const Rows& stored = *in.before.table;
     std::size_t head = 0;

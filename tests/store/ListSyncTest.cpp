@@ -330,11 +330,13 @@ TEST(ListSyncFailureTest, ListSync_StatementFails_RollsBackAndMarksListed)
          true, abc, {"a", "b", "c"}, true,
          {kBegin, ControlUpdate(2, 3, "L"), kRollback},
          SQLITE_CONSTRAINT, {{"L", "1", "3"}}, abcRows, {}},
-        {"listed but the table is missing",
-         {"INSERT INTO control VALUES('L', 1, 3)"},
+        // After a failed first synchronisation in this process. (A control
+        // row without its table gets the table made again: the hostile-file tests.)
+        {"listed without control row or table",
+         {},
          false, {}, {"a", "b", "c"}, true,
          {kBegin, ControlUpdate(2, 3, "L"), kCommit, "select * from L;", kRollback},
-         SQLITE_OK, {{"L", "2", "3"}}, noTable, {}},
+         SQLITE_OK, {}, noTable, {}},
         {"table refuses a deletion",
          {"INSERT INTO control VALUES('L', 1, 3)",
           "CREATE TRIGGER refuse BEFORE DELETE ON L BEGIN SELECT RAISE(ABORT, 'no'); END"},
