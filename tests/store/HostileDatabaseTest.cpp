@@ -11,33 +11,34 @@
 #include "store/WordStore.h"
 #include "support/StatementLog.h"
 #include "support/TestDatabase.h"
+#include "tools/HostileFolder.h"
 #include "tools/StoreWork.h"
 
 #include <gtest/gtest.h>
 #include <sqlite3.h>
 
 #include <algorithm>
-#include <csignal>
-#include <cstdio>
-#include <cstdlib>
-#include <fcntl.h>
 #include <filesystem>
-#include <fstream>
 #include <functional>
 #include <map>
 #include <random>
 #include <string>
-#include <sys/wait.h>
 #include <tuple>
-#include <unistd.h>
 #include <vector>
 
 namespace {
 
+using hostile::Concat;
+using hostile::HostileFolder;
+using hostile::Row;
+using hostile::StoredRows;
+using hostile::Table;
+using hostile::Word;
+using hostile::WordTable;
+
 using storework::Mode;
 using storework::WriteBack;
 using Texts = std::vector<std::string>;
-using Table = std::vector<std::vector<std::string>>;
 // word, free, test_w, test_a, level, index
 using History = std::vector<std::tuple<std::string, int, int, int, int, int>>;
 
@@ -46,23 +47,6 @@ const char kBegin[] = "BEGIN TRANSACTION";
 const char kCommit[] = "COMMIT TRANSACTION";
 const char kRollback[] = "ROLLBACK TRANSACTION";
 const char kCreateControl[] = "CREATE TABLE IF NOT EXISTS control(listname, beg, end)";
-const char kWordTableColumns[] = "(word VARCHAR(255) PRIMARY KEY, free INTEGER, test_w INTEGER, test_a INTEGER, "
-                                 "time_1 INTEGER, time_2 INTEGER, time_3 INTEGER, time_4 INTEGER, time_5 INTEGER, "
-                                 "level INTEGER)";
-
-int ListIndex(const std::string& list)
-{
-    for (int k = 0; k < kBuiltinListCount; ++k)
-        if (list == kBuiltinListNames[k])
-            return k;
-    return -1;
-}
-
-std::string Word(const std::string& list, int position)
-{
-    return kBuiltinWords[ListIndex(list) * kBuiltinWordsPerList + position].word;
-}
-
 // The word whose UPDATE a write-back sends first (key order).
 std::string FirstKey(const std::string& list)
 {
@@ -81,39 +65,6 @@ std::string ControlUpdate(int beg, int end, const std::string& name)
 std::string FreeUpdate(const std::string& table, int amount, const std::string& word)
 {
     return "UPDATE " + table + " SET free = free+" + std::to_string(amount) + " WHERE word = '" + word + "'";
-}
-
-std::vector<std::string> Row(const std::string& word, int free, int testWrong, int testAsked)
-{
-    return {word, std::to_string(free), std::to_string(testWrong), std::to_string(testAsked), "0", "0", "0", "0", "0",
-            "0"};
-}
-
-// The list's whole table as the program makes it, with counters that differ
-// per row (free = position, test_w = 1, test_a = 2) so a lost or moved row shows.
-std::vector<std::string> WordTable(const std::string& list, int rows = kBuiltinWordsPerList)
-{
-    std::vector<std::string> statements{"CREATE TABLE " + list + kWordTableColumns};
-    for (int p = 0; p < rows; ++p)
-        statements.push_back("INSERT INTO " + list + " VALUES('" + Word(list, p) + "', " + std::to_string(p) +
-                             ", 1, 2, 0, 0, 0, 0, 0, 0)");
-    return statements;
-}
-
-Table StoredRows(const std::string& list, int rows = kBuiltinWordsPerList)
-{
-    Table table;
-    for (int p = 0; p < rows; ++p)
-        table.push_back(Row(Word(list, p), p, 1, 2));
-    return table;
-}
-
-std::vector<std::string> Concat(std::initializer_list<std::vector<std::string>> parts)
-{
-    std::vector<std::string> all;
-    for (const auto& part : parts)
-        all.insert(all.end(), part.begin(), part.end());
-    return all;
 }
 
 History Snapshot()
@@ -215,124 +166,13 @@ std::vector<std::tuple<std::string, bool, int, int>> RangesExcept(
     return ranges;
 }
 
-// A folder with a save.db that the test builds through a connection of its
-// own, then opens as the program does at start-up.
-class HostileFolder {
-public:
-    HostileFolder()
-    {
-        WaitForListSync();
-        char pattern[] = "/tmp/vokabo-hostile-XXXXXX";
-        const char* dir = ::mkdtemp(pattern);
-        EXPECT_NE(dir, nullptr);
-        m_dir = dir ? dir : "/tmp";
-        m_path = m_dir + "/save.db";
-        TestDatabase::ResetWordStore();
-    }
-    ~HostileFolder()
-    {
-        WaitForListSync();
-        if (Database)
-            CloseDatabase();
-        for (const std::string& path : m_immutable)
-            SetImmutable(path, false);
-        std::error_code ignored;
-        std::filesystem::remove_all(m_dir, ignored);
-        TestDatabase::ResetWordStore();
-    }
-    HostileFolder(const HostileFolder&) = delete;
-    HostileFolder& operator=(const HostileFolder&) = delete;
-
-    const std::string& Dir() const { return m_dir; }
-    const std::string& Path() const { return m_path; }
-
-    void Build(const std::vector<std::string>& statements)
-    {
-        sqlite3* db = nullptr;
-        ASSERT_EQ(sqlite3_open(m_path.c_str(), &db), SQLITE_OK);
-        for (const std::string& statement : statements) {
-            char* error = nullptr;
-            EXPECT_EQ(sqlite3_exec(db, statement.c_str(), nullptr, nullptr, &error), SQLITE_OK)
-                << statement << ": " << (error ? error : "");
-            sqlite3_free(error);
-        }
-        sqlite3_close(db);
-    }
-
-    void WriteBytes(const std::string& bytes) { std::ofstream(m_path, std::ios::binary | std::ios::trunc) << bytes; }
-
-    std::string Bytes() const
-    {
-        std::ifstream file(m_path, std::ios::binary);
-        return std::string(std::istreambuf_iterator<char>(file), {});
-    }
-
-    // Reads the file through a connection of its own ("NULL" for NULL).
-    Table Peek(const std::string& query) const
-    {
-        Table rows;
-        sqlite3* db = nullptr;
-        if (sqlite3_open_v2(m_path.c_str(), &db, SQLITE_OPEN_READONLY, nullptr) != SQLITE_OK) {
-            sqlite3_close(db);
-            ADD_FAILURE() << "cannot open " << m_path;
-            return rows;
-        }
-        sqlite3_stmt* statement = nullptr;
-        if (sqlite3_prepare_v2(db, query.c_str(), -1, &statement, nullptr) != SQLITE_OK)
-            ADD_FAILURE() << query << ": " << sqlite3_errmsg(db);
-        while (statement && sqlite3_step(statement) == SQLITE_ROW) {
-            auto& row = rows.emplace_back();
-            for (int i = 0; i < sqlite3_column_count(statement); ++i) {
-                const unsigned char* cell = sqlite3_column_text(statement, i);
-                row.emplace_back(cell ? reinterpret_cast<const char*>(cell) : "NULL");
-            }
-        }
-        sqlite3_finalize(statement);
-        sqlite3_close(db);
-        return rows;
-    }
-
-    Table Tables() const { return Peek("select name from sqlite_master where type = 'table' order by name"); }
-    Table Control() const { return Peek("select * from control order by rowid"); }
-    Table ListTable(const std::string& name) const { return Peek("select * from \"" + name + "\" order by rowid"); }
-
-    // Start-up as the program does it: open, control when missing, preload.
-    int StartUp()
-    {
-        EXPECT_EQ(OpenDatabase(m_path.c_str()), SQLITE_OK);
-        EnsureControlTable();
-        return PreloadThread();
-    }
-
-    // Makes a file or folder unchangeable even for root (which file modes do
-    // not bind); false when the system offers no way to.
-    bool MakeImmutable(const std::string& path)
-    {
-        if (!SetImmutable(path, true))
-            return false;
-        m_immutable.push_back(path);
-        const bool folder = std::filesystem::is_directory(path);
-        const int fd = folder ? ::open((path + "/probe").c_str(), O_WRONLY | O_CREAT | O_CLOEXEC, 0600)
-                              : ::open(path.c_str(), O_WRONLY | O_CLOEXEC);
-        if (fd >= 0) {
-            ::close(fd);
-            return false;
-        }
-        return true;
-    }
-
-private:
-    static bool SetImmutable(const std::string& path, bool on)
-    {
-        if (::geteuid() != 0)
-            return std::system(("chmod " + std::string(on ? "a-w '" : "u+w '") + path + "'").c_str()) == 0;
-        return std::system(("chattr " + std::string(on ? "+i '" : "-i '") + path + "' 2>/dev/null").c_str()) == 0;
-    }
-
-    std::string m_dir;
-    std::string m_path;
-    std::vector<std::string> m_immutable;
-};
+// Start-up as the program does it: open, control when missing, preload.
+int StartUp(const HostileFolder& folder)
+{
+    EXPECT_EQ(OpenDatabase(folder.Path().c_str()), SQLITE_OK);
+    EnsureControlTable();
+    return PreloadThread();
+}
 
 // ---- files SQLite cannot read or write -------------------------------------
 
@@ -346,7 +186,7 @@ TEST(HostileDatabaseTest, NotADatabase_StartsAndDrillsOnWithoutTouchingTheBytes)
     folder.WriteBytes(bytes);
     StatementLog log;
 
-    EXPECT_EQ(folder.StartUp(), 0);
+    EXPECT_EQ(StartUp(folder), 0);
 
     EXPECT_EQ(log.Take(), (Texts{kCreateControl, kQuery}));
     EXPECT_TRUE(listsLoaded.load());
@@ -374,7 +214,7 @@ TEST(HostileDatabaseTest, EmptyFile_BecomesAWorkingSaveDb)
     HostileFolder folder;
     folder.WriteBytes("");
 
-    EXPECT_EQ(folder.StartUp(), 0);
+    EXPECT_EQ(StartUp(folder), 0);
     EXPECT_EQ(Ranges(), RangesExcept({}));
     const DrillOutcome drill = Drill("DUO", 3, 7);
 
@@ -407,7 +247,7 @@ TEST(HostileDatabaseTest, Unwritable_ReadsRangesAndDrillsOnWithoutWriting)
             GTEST_SKIP() << "no way to make a file unchangeable here";
         StatementLog log;
 
-        EXPECT_EQ(folder.StartUp(), 0);
+        EXPECT_EQ(StartUp(folder), 0);
         EXPECT_EQ(log.Take(), Texts{kQuery});
         EXPECT_EQ(Ranges(), RangesExcept({{"DUO", true, 2, 9}}));
 
@@ -434,32 +274,8 @@ TEST(HostileDatabaseTest, LockedLongerThanTheBusyTimeout_GivesUpThenWorksOnceFre
     HostileFolder folder;
     folder.Build(Concat({{"CREATE TABLE control(listname, beg, end)", "INSERT INTO control VALUES('DUO', 2, 9)"},
                          WordTable("DUO")}));
-    int fromHolder[2];
-    ASSERT_EQ(::pipe(fromHolder), 0);
-    const pid_t holder = ::fork();
-    ASSERT_GE(holder, 0);
-    if (holder == 0) {
-        ::dup2(fromHolder[1], STDOUT_FILENO);
-        ::execl(VOKABO_STORE_WORKER, VOKABO_STORE_WORKER, "hold-lock", folder.Path().c_str(), "60000", nullptr);
-        ::_exit(127);
-    }
-    ::close(fromHolder[1]);
-    char line[16] = {};
-    ASSERT_GT(::read(fromHolder[0], line, sizeof line - 1), 0);
-    ASSERT_STREQ(line, "locked\n");
-    struct HolderEnd {
-        pid_t pid;
-        void Stop()
-        {
-            if (pid > 0) {
-                ::kill(pid, SIGKILL);
-                ::waitpid(pid, nullptr, 0);
-                pid = 0;
-            }
-        }
-        ~HolderEnd() { Stop(); }
-    } holderEnd{holder};
-    ::close(fromHolder[0]);
+    hostile::LockHolder holder(folder.Path());
+    ASSERT_TRUE(holder.Locked());
 
     ASSERT_EQ(OpenDatabase(folder.Path().c_str()), SQLITE_OK);
     // Four statements give up one after the other; a shorter wait than the
@@ -472,14 +288,14 @@ TEST(HostileDatabaseTest, LockedLongerThanTheBusyTimeout_GivesUpThenWorksOnceFre
     StatementLog log;
     const DrillOutcome locked = Drill("DUO", 1, 31);
 
-    EXPECT_EQ(::waitpid(holder, nullptr, WNOHANG), 0) << "the lock went before the statements gave up";
+    EXPECT_TRUE(holder.Holding()) << "the lock went before the statements gave up";
     EXPECT_EQ(locked.result, WriteBack::UpdateFailed);
     EXPECT_EQ(locked.history, History{});
     EXPECT_EQ(log.Take(), (Texts{kBegin, "INSERT INTO control VALUES('DUO', 1, 31)", kRollback, kBegin,
                                  FreeWriteBack("DUO", 1, 31)[1], kRollback}));
     ExpectDrillingGoesOn("DUO");
 
-    holderEnd.Stop();
+    holder.Release();
     const DrillOutcome free = Drill("DUO", 4, 6);
 
     EXPECT_EQ(free.result, WriteBack::Committed);
@@ -503,7 +319,7 @@ TEST(HostileDatabaseTest, ControlMissing_CreatedAtStartAndCountersKept)
     folder.Build(WordTable("DUO"));
     StatementLog log;
 
-    EXPECT_EQ(folder.StartUp(), 0);
+    EXPECT_EQ(StartUp(folder), 0);
     EXPECT_EQ(log.Take(), (Texts{kCreateControl, kQuery}));
     const DrillOutcome first = Drill("DUO", 1, 2);
     const DrillOutcome second = Drill("DUO", 1, 3);
@@ -529,7 +345,7 @@ TEST(HostileDatabaseTest, ControlDroppedWhileRunning_CountersStillWritten)
     HostileFolder folder;
     folder.Build(Concat({{"CREATE TABLE control(listname, beg, end)", "INSERT INTO control VALUES('DUO', 1, 30)"},
                          WordTable("DUO")}));
-    EXPECT_EQ(folder.StartUp(), 0);
+    EXPECT_EQ(StartUp(folder), 0);
     folder.Build({"DROP TABLE control"});
     StatementLog log;
 
@@ -562,7 +378,7 @@ TEST(HostileDatabaseTest, HostileNamesInControl_NothingElseDroppedAndListsDrillO
                           "CREATE TABLE \"" + longName + "\"(word)"},
                          WordTable("DUO"), WordTable("HS1")}));
 
-    EXPECT_EQ(folder.StartUp(), 0);
+    EXPECT_EQ(StartUp(folder), 0);
     EXPECT_EQ(Ranges(), RangesExcept({{"DUO", true, 1, 30}, {"HS1", true, 2, 3}}));
     const DrillOutcome duo = Drill("DUO", 1, 31);
     const DrillOutcome hs1 = Drill("HS1", 2, 3, Mode::Test, 2);
@@ -595,7 +411,7 @@ TEST(HostileDatabaseTest, OddValuesInBegAndEnd_ReadAsIntegersAndReplacedAtStart)
                           "INSERT INTO control VALUES('HS2', x'3435', 99999999999)"},
                          WordTable("DUO"), WordTable("HS1"), WordTable("HS2")}));
 
-    EXPECT_EQ(folder.StartUp(), 0);
+    EXPECT_EQ(StartUp(folder), 0);
     // 99999999999 keeps its low 32 bits, as sqlite3_column_int documents.
     EXPECT_EQ(Ranges(), RangesExcept({{"DUO", true, 0, 0}, {"HS1", true, 12, 3}, {"HS2", true, 45, 1215752191}}));
     for (const char* list : {"DUO", "HS1", "HS2"}) {
@@ -630,7 +446,7 @@ TEST(HostileDatabaseTest, WordTablesWithMissingOrExtraColumns_DrillOnAndKeepWhat
         build.push_back("INSERT INTO HS1 VALUES('" + Word("HS1", p) + "', " + std::to_string(p) +
                         ", 1, 2, 0, 0, 0, 0, 0, 0, 'x', NULL)");
     folder.Build(build);
-    EXPECT_EQ(folder.StartUp(), 0);
+    EXPECT_EQ(StartUp(folder), 0);
 
     const DrillOutcome duo = Drill("DUO", 1, 3);
     EXPECT_EQ(duo.result, WriteBack::UpdateFailed);
@@ -671,14 +487,14 @@ TEST(HostileDatabaseTest, RowsWithNullWords_RemovedSoLaterCountersSurvive)
 {
     HostileFolder folder;
     std::vector<std::string> build{"CREATE TABLE control(listname, beg, end)", "INSERT INTO control VALUES('DUO', 1, 30)",
-                                   std::string("CREATE TABLE DUO") + kWordTableColumns,
+                                   std::string("CREATE TABLE DUO") + hostile::kWordTableColumns,
                                    "INSERT INTO DUO VALUES('" + Word("DUO", 0) + "', 7, 1, 2, 0, 0, 0, 0, 0, 0)",
                                    "INSERT INTO DUO VALUES(NULL, 9, 9, 9, 0, 0, 0, 0, 0, 0)"};
     for (int p = 1; p < kBuiltinWordsPerList; ++p)
         build.push_back("INSERT INTO DUO VALUES('" + Word("DUO", p) + "', 3, 1, 2, 0, 0, 0, 0, 0, 0)");
     build.push_back("INSERT INTO DUO VALUES(NULL, 8, 8, 8, 0, 0, 0, 0, 0, 0)");
     folder.Build(build);
-    EXPECT_EQ(folder.StartUp(), 0);
+    EXPECT_EQ(StartUp(folder), 0);
 
     const DrillOutcome first = Drill("DUO", 1, 3);
     const DrillOutcome second = Drill("DUO", 1, 3);
@@ -703,7 +519,7 @@ TEST(HostileDatabaseTest, ControlRowWithoutTable_TableMadeAgainAtTheNextStart)
     folder.Build(Concat({{"CREATE TABLE control(listname, beg, end)", "INSERT INTO control VALUES('DUO', 2, 9)",
                           "INSERT INTO control VALUES('HS1', 1, 30)"},
                          WordTable("HS1")}));
-    EXPECT_EQ(folder.StartUp(), 0);
+    EXPECT_EQ(StartUp(folder), 0);
     EXPECT_EQ(Ranges(), RangesExcept({{"DUO", true, 2, 9}, {"HS1", true, 1, 30}}));
     StatementLog log;
 

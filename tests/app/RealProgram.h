@@ -1,0 +1,69 @@
+#pragma once
+// The real program, started in a data folder of the test's choosing. Its
+// per-user instance lock and wake socket live in a runtime folder private to
+// the test, so starts of one test meet each other and nothing else (a
+// Vokabo the developer runs meanwhile is neither disturbed nor in the way).
+#include "app/InstanceGuard.h"
+
+#include <QDir>
+#include <QProcess>
+#include <QProcessEnvironment>
+#include <QTemporaryDir>
+
+#include <csignal>
+#include <memory>
+#include <unistd.h>
+
+class RealProgram {
+public:
+    RealProgram()
+    {
+        QDir(m_runtime.path()).mkdir(QStringLiteral("run"));
+        QDir(m_runtime.path()).mkdir(QStringLiteral("tmp"));
+        QFile::setPermissions(m_runtime.filePath(QStringLiteral("run")),
+                              QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+    }
+
+    QProcessEnvironment Environment() const
+    {
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+        environment.insert(QStringLiteral("XDG_RUNTIME_DIR"), m_runtime.filePath(QStringLiteral("run")));
+        environment.insert(QStringLiteral("TMPDIR"), m_runtime.filePath(QStringLiteral("tmp")));
+        return environment;
+    }
+
+    // Started, not waited for.
+    std::unique_ptr<QProcess> Start(const QString& folder) const
+    {
+        auto program = std::make_unique<QProcess>();
+        program->setWorkingDirectory(folder);
+        program->setProcessEnvironment(Environment());
+        program->start(QStringLiteral(VOKABO_BINARY), {});
+        program->waitForStarted(10000);
+        return program;
+    }
+
+    // True once the running instance has answered a wake, which it does from
+    // its main dialog's event loop: the program is up and responsive.
+    bool Answers(int timeoutMs) const
+    {
+        const QString socket = m_runtime.filePath(QStringLiteral("tmp/vokabo-%1").arg(::getuid()));
+        return InstanceGuard(socket).SendWake(timeoutMs);
+    }
+
+    // SIGTERM, as the desktop ends a program at logout.
+    static void Stop(QProcess& program)
+    {
+        if (program.state() == QProcess::NotRunning)
+            return;
+        ::kill(static_cast<pid_t>(program.processId()), SIGTERM);
+        if (!program.waitForFinished(10000)) {
+            program.kill();
+            program.waitForFinished();
+        }
+    }
+
+private:
+    QTemporaryDir m_runtime;
+};
