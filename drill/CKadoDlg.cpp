@@ -142,12 +142,10 @@ void ShowBox(QWidget* owner, const char* text, ModalSeam::Icon icon = ModalSeam:
         *answer = result;
 }
 
-// The answer bar has to stay usable while a message box or the result
-// dialog is modal to the drill bar. Qt blocks every window that shares a
-// window ancestor with a window-modal dialog, so the answer bar leaves the
-// drill bar's window family; it stays the drill bar's child object, which is
-// where it sends its messages. The window system then also leaves it alone
-// when the drill bar is minimised.
+// Minimising the drill bar leaves the answer bar where it is; window
+// managers iconify a window's transients with it, so the answer bar is no
+// transient of the drill bar. It stays the drill bar's child object: it sends
+// its messages there, and boxes owned by the drill bar spare it.
 void DetachFromBarWindow(QWidget* answerBar)
 {
     answerBar->winId();
@@ -176,11 +174,12 @@ CKadoDlg::CKadoDlg(QWidget* parent) : CDialog(kTemplate, parent), m_icon(BarIcon
     connect(m_revealButton, &QPushButton::clicked, this, [this] { OnReveal(); });
     InstallBarDragging(this);
 
-    // Modal to the drill bar alone (see DetachFromBarWindow): the bar blocks
-    // no other window, and the result dialog blocks the bar only.
+    // The answer bar is no window of the drill bar's family (see
+    // DetachFromBarWindow), so the bar's modal run must not block other
+    // windows; the hidden main dialog needs no blocking.
     setWindowModality(Qt::WindowModal);
-    m_resultDlg.setParent(this, m_resultDlg.windowFlags());
-    m_resultDlg.setWindowModality(Qt::WindowModal);
+    // Modal to the bar alone: the answer bar stays usable meanwhile.
+    m_resultDlg.SetModalOwner(this);
 
     m_screenCopyWait.setSingleShot(true);
     m_screenCopyWait.setInterval(kScreenRepaintWaitMs);
@@ -257,10 +256,13 @@ bool CKadoDlg::event(QEvent* event)
     const int message = event->type();
     if (message < WM_DRILL_NEXT || message > WM_DRILL_SHOW)
         return CDialog::event(event);
-    if (m_screenCopyWait.isActive())
-        m_deferred.push_back(message);
-    else
-        Dispatch(message);
+    // Between runs the bar has no window that a message could reach.
+    if (m_running) {
+        if (m_screenCopyWait.isActive())
+            m_deferred.push_back(message);
+        else
+            Dispatch(message);
+    }
     if (auto* sent = dynamic_cast<WinMessage*>(event))
         sent->result = 0;
     return true;

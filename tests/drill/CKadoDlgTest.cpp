@@ -609,51 +609,81 @@ TEST_F(DrillBarTest, NextRun_AfterDrillEndedSeeThroughAndMinimised_StartsFromScr
     });
 }
 
+TEST_F(DrillBarTest, MessagesBetweenRuns_ChangeNothingAndShowNothing)
+{
+    Select(CKadoDlg::kFree);
+    harness.Run(bar, [](CKadoDlg& b) { PressNext(b); });
+    const DrillState after = StateOf(bar);
+    WindowEvents events(&bar);
+    for (int message = WM_DRILL_NEXT; message <= WM_DRILL_SHOW; ++message) {
+        SendMessage(&bar, message);
+        PostMessage(&bar, message);
+    }
+    QTest::qWait(100);
+    EXPECT_EQ(StateOf(bar), after);
+    EXPECT_FALSE(bar.m_seeThrough);
+    EXPECT_EQ(events.shows, 0);
+    EXPECT_FALSE(bar.isVisible());
+    EXPECT_TRUE(harness.modal.Boxes().empty());
+}
+
 // Real message boxes and a real result dialog: modal to the drill bar alone,
 // so the answer bar beside it stays usable.
-TEST_F(DrillBarTest, RealBoxAndResultDialog_BlockTheBarButNotTheAnswerBar)
+TEST_F(DrillBarTest, RealBoxesAndResultDialog_BlockTheBarButNotTheAnswerBar)
 {
     ModalSeam::SetMessageBoxHandler({});
     harness.realResultDialog = true;
     Select(CKadoDlg::kFree, 0, 0);
-    std::vector<QString> seen;
-    int answerBarBlocked = -1;
-    int barBlocked = 0;
-    bool resultDialogSeen = false;
-    QTimer watcher;
+    struct Seen {
+        QString what;
+        bool barEnabled;
+        QString typed;
+    };
+    std::vector<Seen> seen;
     std::unique_ptr<WindowEvents> answerEvents;
-    std::unique_ptr<WindowEvents> barEvents;
+    // What a learner can do with the answer bar while a box or the result dialog is up.
+    auto typeIntoAnswerBar = [&] {
+        CEditDescendant* edit = bar.m_freeAnswerBar->m_answerEdit;
+        edit->clear();
+        QTest::keyClicks(edit, QStringLiteral("ok"));
+        return edit->text();
+    };
+    QTimer watcher;
     QObject::connect(&watcher, &QTimer::timeout, [&] {
-        QWidget* modal = QApplication::activeModalWidget();
-        if (!answerEvents || !barEvents)
+        if (!answerEvents)
             return;
-        if (auto* box = qobject_cast<QMessageBox*>(modal)) {
-            seen.push_back(box->text());
-            // The answer bar still takes a click: ">" while the box is up changes nothing.
-            bar.m_freeAnswerBar->m_nextButton->click();
-            answerBarBlocked = answerEvents->blocked;
-            barBlocked = barEvents->blocked;
-            box->button(box->standardButtons().testFlag(QMessageBox::Yes) ? QMessageBox::Yes : QMessageBox::Ok)->click();
-        } else if (modal == &bar.m_resultDlg) {
-            resultDialogSeen = true;
-            EXPECT_EQ(answerEvents->blocked, 0);
-            EXPECT_GT(barEvents->blocked, barBlocked);
+        for (QMessageBox* box : bar.findChildren<QMessageBox*>()) {
+            if (!box->isVisible())
+                continue;
+            seen.push_back({box->text(), bar.isEnabled(), typeIntoAnswerBar()});
+            box->button(box->standardButtons().testFlag(QMessageBox::Yes) ? QMessageBox::Yes : QMessageBox::Ok)
+                ->click();
+            return;
+        }
+        if (bar.m_resultDlg.isVisible()) {
+            seen.push_back({QStringLiteral("result"), bar.isEnabled(), typeIntoAnswerBar()});
             bar.m_resultDlg.EndDialog(ModalSeam::IDCANCEL);
         }
     });
     watcher.start(20);
     const int result = harness.Run(bar, [&](CKadoDlg& b) {
         answerEvents = std::make_unique<WindowEvents>(b.m_freeAnswerBar);
-        barEvents = std::make_unique<WindowEvents>(&b);
         TickMark(b);
         PressNext(b);
     });
     watcher.stop();
+
     EXPECT_EQ(result, 0);
-    EXPECT_EQ(seen, (std::vector<QString>{QStringLiteral("次回に行きますか。"), QStringLiteral("終わり！")}));
-    EXPECT_EQ(answerBarBlocked, 0);
-    EXPECT_GT(barBlocked, 0);
-    EXPECT_TRUE(resultDialogSeen);
+    ASSERT_EQ(seen.size(), 3u);
+    const QString what[] = {QStringLiteral("次回に行きますか。"), QStringLiteral("終わり！"), QStringLiteral("result")};
+    for (std::size_t i = 0; i < seen.size(); ++i) {
+        SCOPED_TRACE(i);
+        EXPECT_EQ(seen[i].what, what[i]);
+        EXPECT_FALSE(seen[i].barEnabled);
+        EXPECT_EQ(seen[i].typed, QStringLiteral("ok"));
+    }
+    EXPECT_EQ(answerEvents->blocked, 0);
+    EXPECT_TRUE(bar.isEnabled());
 }
 
 } // namespace
