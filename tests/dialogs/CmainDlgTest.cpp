@@ -206,6 +206,35 @@ TEST(MainDialog, Init_ListedFirstList_ShowsListsModesAndStoredRange)
     h.ExpectBoxes({});
 }
 
+// A click lands on whatever lies on top at that point: every control must be
+// the one hit at its centre, and every text must fit its control.
+TEST(MainDialog, Layout_EveryControlOnTopAtItsCentreAndTextsFit)
+{
+    MainDialogHarness h;
+    h.Run([&] {
+        for (int id : {1010, 1011, 2, 1022, 1026, 1027, 1013, 1025, 1032}) {
+            auto* control = h.dlg.findChild<QWidget*>(QString::number(id));
+            const QWidget* hit = h.dlg.childAt(control->geometry().center());
+            EXPECT_TRUE(hit == control || control->isAncestorOf(hit)) << id;
+        }
+        for (auto* combo : {h.Combo(1011), h.Combo(1013)})
+            EXPECT_FALSE(combo->geometry().intersects(h.Edit(1026)->geometry()) ||
+                         combo->geometry().intersects(h.Button(1010)->geometry()));
+        for (auto* label : h.dlg.findChildren<QLabel*>()) {
+            const QFontMetrics metrics = label->fontMetrics();
+            EXPECT_LE(metrics.horizontalAdvance(label->text()), label->width()) << label->text().toStdString();
+            EXPECT_LE(metrics.height(), label->height()) << label->text().toStdString();
+        }
+        for (auto* button : h.dlg.findChildren<QPushButton*>()) {
+            EXPECT_LE(button->fontMetrics().horizontalAdvance(button->text()) + 8, button->width())
+                << button->text().toStdString();
+            EXPECT_LE(button->fontMetrics().height() + 4, button->height()) << button->text().toStdString();
+        }
+        auto* check = h.dlg.findChild<QCheckBox*>(QStringLiteral("1032"));
+        EXPECT_LE(check->sizeHint().width(), check->width());
+    });
+}
+
 TEST(MainDialog, SelectList_NotListed_EmptyRangeDisabledHistoryAndStartAllowed)
 {
     MainDialogHarness h;
