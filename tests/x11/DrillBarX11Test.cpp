@@ -1,0 +1,296 @@
+// The drill bar on a real X server with a window manager: it stays above
+// other windows, moves when dragged, leaves the answer bar on the screen
+// when minimised, takes typing through the answer bar, and paints itself in
+// the colour of what lies below it in see-through mode.
+#include "drill/DrillBarHarness.h"
+
+#include "app/SharedValues.h"
+#include "store/Database.h"
+#include "support/TestDatabase.h"
+
+#include <QGuiApplication>
+#include <QScreen>
+#include <QWindow>
+
+#include <X11/Xatom.h>
+#include <X11/Xlib.h>
+#include <X11/extensions/XTest.h>
+#include <X11/keysym.h>
+
+#include <algorithm>
+#include <memory>
+
+using namespace drilltest;
+
+namespace {
+
+struct DisplayCloser {
+    void operator()(Display* display) const { XCloseDisplay(display); }
+};
+
+// A second connection that plays the learner's mouse and keyboard (XTEST)
+// and reads what the window manager reports.
+class Learner {
+public:
+    Learner() : m_display(XOpenDisplay(nullptr)) {}
+    bool Usable()
+    {
+        int event = 0, error = 0, major = 0, minor = 0;
+        return m_display && XTestQueryExtension(m_display.get(), &event, &error, &major, &minor);
+    }
+
+    void MoveTo(QPoint p)
+    {
+        XTestFakeMotionEvent(m_display.get(), -1, p.x(), p.y(), CurrentTime);
+        Flush();
+    }
+    void Button(bool down)
+    {
+        XTestFakeButtonEvent(m_display.get(), 1, down, CurrentTime);
+        Flush();
+    }
+    void Click(QPoint p)
+    {
+        MoveTo(p);
+        Button(true);
+        Button(false);
+    }
+    void Drag(QPoint from, QPoint by)
+    {
+        MoveTo(from);
+        Button(true);
+        constexpr int kSteps = 10;
+        for (int i = 1; i <= kSteps; ++i)
+            MoveTo(from + by * i / kSteps);
+        Button(false);
+    }
+    void Type(KeySym key, std::vector<KeySym> modifiers = {})
+    {
+        for (KeySym modifier : modifiers)
+            XTestFakeKeyEvent(m_display.get(), XKeysymToKeycode(m_display.get(), modifier), True, CurrentTime);
+        const KeyCode code = XKeysymToKeycode(m_display.get(), key);
+        XTestFakeKeyEvent(m_display.get(), code, True, CurrentTime);
+        XTestFakeKeyEvent(m_display.get(), code, False, CurrentTime);
+        for (auto modifier = modifiers.rbegin(); modifier != modifiers.rend(); ++modifier)
+            XTestFakeKeyEvent(m_display.get(), XKeysymToKeycode(m_display.get(), *modifier), False, CurrentTime);
+        Flush();
+    }
+
+    // A window of this other client, mapped and holding the keyboard focus.
+    void FocusOwnWindow()
+    {
+        Display* display = m_display.get();
+        const int screen = DefaultScreen(display);
+        const Window window = XCreateSimpleWindow(display, RootWindow(display, screen), 20, 20, 300, 200, 0,
+                                                  BlackPixel(display, screen), WhitePixel(display, screen));
+        XSelectInput(display, window, StructureNotifyMask);
+        XMapWindow(display, window);
+        XEvent event;
+        do
+            XWindowEvent(display, window, StructureNotifyMask, &event);
+        while (event.type != MapNotify);
+        XSetInputFocus(display, window, RevertToParent, CurrentTime);
+        Flush();
+    }
+
+    // Client windows from bottom to top, as the window manager stacks them.
+    std::vector<unsigned long> Stacking()
+    {
+        std::vector<unsigned long> windows;
+        const Atom property = XInternAtom(m_display.get(), "_NET_CLIENT_LIST_STACKING", False);
+        Atom type = None;
+        int format = 0;
+        unsigned long count = 0, after = 0;
+        unsigned char* data = nullptr;
+        if (XGetWindowProperty(m_display.get(), DefaultRootWindow(m_display.get()), property, 0, 4096, False,
+                               XA_WINDOW, &type, &format, &count, &after, &data) == Success &&
+            data && format == 32) {
+            const auto* ids = reinterpret_cast<const unsigned long*>(data);
+            windows.assign(ids, ids + count);
+        }
+        if (data)
+            XFree(data);
+        return windows;
+    }
+
+    bool Viewable(unsigned long window)
+    {
+        XWindowAttributes attributes;
+        return XGetWindowAttributes(m_display.get(), window, &attributes) && attributes.map_state == IsViewable;
+    }
+
+private:
+    void Flush()
+    {
+        XSync(m_display.get(), False);
+        QTest::qWait(20);
+    }
+    std::unique_ptr<Display, DisplayCloser> m_display;
+};
+
+int StackIndex(const std::vector<unsigned long>& stacking, const QWidget& window)
+{
+    const auto found = std::find(stacking.begin(), stacking.end(), static_cast<unsigned long>(window.winId()));
+    return found == stacking.end() ? -1 : static_cast<int>(found - stacking.begin());
+}
+
+class DrillBarX11Test : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        if (qEnvironmentVariableIsEmpty("DISPLAY") || QGuiApplication::platformName() != QLatin1String("xcb"))
+            GTEST_SKIP() << "needs an X server and Qt's xcb platform";
+        if (!learner.Usable())
+            GTEST_SKIP() << "the X server has no XTEST extension";
+        BarWindow = nullptr;
+        cards = ThreeCards();
+    }
+    void Select(int mode)
+    {
+        ASSERT_EQ(bar.SelectCards(cards, 0, static_cast<int>(cards.size()) - 1), 0);
+        bar.m_mode = mode;
+        std::snprintf(bar.m_listName, sizeof bar.m_listName, "%s", "TOEIC");
+    }
+
+    Learner learner;
+    TestDatabase database;
+    std::vector<WordCard> cards;
+    CKadoDlg bar;
+    DrillHarness harness;
+};
+
+TEST_F(DrillBarX11Test, WindowOpenedLaterOverTheBar_StaysBelowIt)
+{
+    Select(CKadoDlg::kFree);
+    harness.Run(bar, [&](CKadoDlg& b) {
+        QWidget other;
+        other.setWindowTitle(QStringLiteral("another program"));
+        other.setGeometry(b.geometry().adjusted(-60, -30, 60, 30));
+        other.show();
+        other.raise();
+        other.activateWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(&other));
+        ASSERT_TRUE(WaitUntil([&] { return StackIndex(learner.Stacking(), other) >= 0; }));
+        QTest::qWait(200);
+        const std::vector<unsigned long> stacking = learner.Stacking();
+        EXPECT_GT(StackIndex(stacking, b), StackIndex(stacking, other));
+        EXPECT_GT(StackIndex(stacking, *b.m_freeAnswerBar), StackIndex(stacking, other));
+    });
+}
+
+// How far the window manager takes the bar is its own business; the bar
+// has to go the pointer's way and keep its sample point.
+bool MovedAlong(QPoint from, QPoint to, QPoint by)
+{
+    const QPoint moved = to - from;
+    return moved != QPoint() && (moved.x() > 0) == (by.x() > 0) && (moved.y() > 0) == (by.y() > 0);
+}
+
+TEST_F(DrillBarX11Test, DragFromLabelOrButton_MovesBar_PlainClickStaysAClick)
+{
+    Select(CKadoDlg::kFree);
+    harness.Run(bar, [&](CKadoDlg& b) {
+        const QPoint start = b.pos();
+        learner.Drag(b.mapToGlobal(b.m_cardLabel->geometry().center()), QPoint(-120, 80));
+        ASSERT_TRUE(WaitUntil([&] { return MovedAlong(start, b.pos(), QPoint(-120, 80)); }));
+        QTest::qWait(200);
+        EXPECT_EQ(b.m_samplePoint, b.mapToGlobal(QPoint(0, 0)));
+
+        // Dragging by the "?" button moves the bar without pressing it.
+        const QPoint second = b.pos();
+        learner.Drag(b.m_revealButton->mapToGlobal(b.m_revealButton->rect().center()), QPoint(-60, -50));
+        ASSERT_TRUE(WaitUntil([&] { return MovedAlong(second, b.pos(), QPoint(-60, -50)); }));
+        QTest::qWait(200);
+        EXPECT_FALSE(b.m_revealed);
+
+        const QPoint third = b.pos();
+        learner.Click(b.m_revealButton->mapToGlobal(b.m_revealButton->rect().center()));
+        EXPECT_TRUE(WaitUntil([&] { return b.m_revealed; }));
+        EXPECT_EQ(b.pos(), third);
+    });
+}
+
+TEST_F(DrillBarX11Test, Minimize_IconifiesTheBarAlone)
+{
+    Select(CKadoDlg::kFree);
+    harness.Run(bar, [&](CKadoDlg& b) {
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(b.m_freeAnswerBar));
+        SendMessage(&b, WM_DRILL_MINIMIZE);
+        ASSERT_TRUE(WaitUntil([&] { return !learner.Viewable(b.winId()); }));
+        QTest::qWait(200);
+        EXPECT_TRUE(learner.Viewable(b.m_freeAnswerBar->winId()));
+
+        SendMessage(&b, WM_DRILL_MINIMIZE);
+        EXPECT_TRUE(WaitUntil([&] { return learner.Viewable(b.winId()); }));
+        EXPECT_TRUE(learner.Viewable(b.m_freeAnswerBar->winId()));
+    });
+}
+
+TEST_F(DrillBarX11Test, TestDrill_TypedAnswerAndEnterInAnswerBar_JudgedByBar)
+{
+    Select(CKadoDlg::kTest);
+    harness.Run(bar, [&](CKadoDlg& b) {
+        CEditDescendant* edit = b.m_testAnswerBar->m_answerEdit;
+        learner.Click(edit->mapToGlobal(edit->rect().center()));
+        ASSERT_TRUE(WaitUntil([&] { return edit->hasFocus(); }));
+        const std::string word = CurrentCard(b).word;
+        for (char c : word)
+            learner.Type(XStringToKeysym(std::string(1, c).c_str()));
+        learner.Type(XK_Return);
+        ASSERT_TRUE(WaitUntil([&] { return b.m_judged; }));
+        EXPECT_EQ(b.m_judgement, CKadoDlg::kRight);
+        EXPECT_EQ(Shown(b), RevealedText(CurrentCard(b)));
+
+        // Enter again goes on, and the answer is selected for the next typing.
+        learner.Type(XK_Return);
+        ASSERT_TRUE(WaitUntil([&] { return b.m_position == 2; }));
+        EXPECT_TRUE(WaitUntil([&] { return edit->hasFocus(); }));
+        EXPECT_EQ(edit->selectedText(), QString::fromStdString(word));
+    });
+}
+
+TEST_F(DrillBarX11Test, HotKeysWhileAnotherProgramHasFocus_ReachTheBar)
+{
+    Select(CKadoDlg::kFree);
+    harness.Run(bar, [&](CKadoDlg& b) {
+        learner.FocusOwnWindow();
+        ASSERT_TRUE(WaitUntil([&] { return !QGuiApplication::focusWindow(); }));
+        const std::vector<KeySym> hotKey{XK_Control_L, XK_Alt_L, XK_Shift_L};
+        learner.Type(XK_f, hotKey);
+        EXPECT_TRUE(WaitUntil([&] { return b.m_revealed; }));
+        learner.Type(XK_m, hotKey);
+        EXPECT_TRUE(WaitUntil([&] { return b.m_freeAnswerBar->m_markCheck->isChecked(); }));
+        learner.Type(XK_h, hotKey);
+        EXPECT_TRUE(WaitUntil([&] { return b.m_minimized && !learner.Viewable(b.winId()); }));
+        learner.Type(XK_h, hotKey);
+        EXPECT_TRUE(WaitUntil([&] { return !b.m_minimized && learner.Viewable(b.winId()); }));
+    });
+}
+
+TEST_F(DrillBarX11Test, SeeThrough_PaintsBarInColourOfWindowBelow)
+{
+    Select(CKadoDlg::kFree);
+    harness.Run(bar, [&](CKadoDlg& b) {
+        QWidget below;
+        below.setAutoFillBackground(true);
+        QPalette red = below.palette();
+        red.setColor(QPalette::Window, QColor(200, 30, 40));
+        below.setPalette(red);
+        below.setGeometry(b.geometry().adjusted(-80, -40, 80, 40));
+        below.show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(&below));
+        QTest::qWait(200);
+
+        SendMessage(&b, WM_DRILL_SEETHROUGH);
+        ASSERT_TRUE(WaitUntil([&] { return b.m_seeThrough && b.isVisible() && b.m_revealButton->isHidden(); }));
+        EXPECT_EQ(b.m_backBrush.color(), QColor(200, 30, 40));
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(&b));
+        QTest::qWait(200);
+        // What the screen shows inside the bar, away from the text.
+        const QImage shot = QGuiApplication::primaryScreen()->grabWindow(0).toImage();
+        const QPoint inside = b.mapToGlobal(QPoint(b.width() - 3, b.height() / 2));
+        EXPECT_EQ(shot.pixelColor(inside), QColor(200, 30, 40));
+    });
+}
+
+} // namespace
