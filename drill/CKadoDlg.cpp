@@ -134,12 +134,10 @@ QIcon BarIcon()
     return QIcon(pixmap);
 }
 
-void ShowBox(QWidget* owner, const char* text, ModalSeam::Icon icon = ModalSeam::Icon::Information,
-             ModalSeam::Buttons buttons = ModalSeam::Buttons::Ok, int* answer = nullptr)
+int ShowBox(QWidget* owner, const char* text, ModalSeam::Icon icon = ModalSeam::Icon::Information,
+            ModalSeam::Buttons buttons = ModalSeam::Buttons::Ok)
 {
-    const int result = ModalSeam::MessageBox(owner, QString::fromUtf8(text), icon, buttons);
-    if (answer)
-        *answer = result;
+    return ModalSeam::MessageBox(owner, QString::fromUtf8(text), icon, buttons);
 }
 
 // Minimising the drill bar leaves the answer bar where it is; window
@@ -173,11 +171,6 @@ CKadoDlg::CKadoDlg(QWidget* parent) : CDialog(kTemplate, parent), m_icon(BarIcon
     m_cardLabel->setTextFormat(Qt::PlainText);
     connect(m_revealButton, &QPushButton::clicked, this, [this] { OnReveal(); });
     InstallBarDragging(this);
-
-    // The answer bar is no window of the drill bar's family (see
-    // DetachFromBarWindow), so the bar's modal run must not block other
-    // windows; the hidden main dialog needs no blocking.
-    setWindowModality(Qt::WindowModal);
     // Modal to the bar alone: the answer bar stays usable meanwhile.
     m_resultDlg.SetModalOwner(this);
 
@@ -211,6 +204,9 @@ bool CKadoDlg::OnInitDialog()
     SetUpBarWindow(this, ScreenFractionPoint(5, 6, 1, 8), kBarSize);
     // A drill that ended minimised does not start the next one so.
     setWindowState(windowState() & ~Qt::WindowMinimized);
+    // The answer bar is no window of the bar's family (see
+    // DetachFromBarWindow); a run modal to the whole application would block
+    // it. Nothing else needs blocking: the main dialog hides meanwhile.
     setWindowModality(Qt::WindowModal);
     m_samplePoint = mapToGlobal(QPoint(0, 0));
     m_running = true;
@@ -416,9 +412,8 @@ void CKadoDlg::OnNext()
     ++m_current;
     ++m_position;
     if (PastLastCard()) {
-        int answer = ModalSeam::IDNO;
         OffKeyHook();
-        ShowBox(this, kAskNextPass, ModalSeam::Icon::Question, ModalSeam::Buttons::YesNo, &answer);
+        const int answer = ShowBox(this, kAskNextPass, ModalSeam::Icon::Question, ModalSeam::Buttons::YesNo);
         OnKeyHook();
         // The answer bar stays usable while the box is up; closing it ended the drill.
         if (!m_running)
