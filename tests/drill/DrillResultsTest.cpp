@@ -102,7 +102,7 @@ protected:
     }
 
     // The end every finished drill shares, whatever the write-back did.
-    void ExpectDrillEnded(int result, int testMode, std::map<std::string, std::int32_t> counts)
+    void ExpectDrillEnded(int result, int testMode, std::map<std::string, std::int32_t> counts, int levelFilter = 0)
     {
         EXPECT_EQ(result, 0);
         EXPECT_FALSE(harness.closedByHarness);
@@ -112,7 +112,7 @@ protected:
         EXPECT_EQ(run.testMode, testMode);
         EXPECT_TRUE(run.countsAreBars);
         EXPECT_EQ(run.counts, counts);
-        EXPECT_EQ(run.levelFilter, 0);
+        EXPECT_EQ(run.levelFilter, levelFilter);
         EXPECT_TRUE(lockFreeAtDrillOver);
         EXPECT_TRUE(lockFreeAtResult);
         EXPECT_TRUE(hookGoneAtDrillOver);
@@ -253,9 +253,13 @@ TEST_F(DrillResultsTest, Free_ThreePassesWithNoOnce_CountsPassesEachWordTookPart
                              {"don't", "5", "1", "5", "0"}}));
 }
 
-TEST_F(DrillResultsTest, Preview_AllKnownInOnePass_WritesIntoFree)
+TEST_F(DrillResultsTest, Preview_AllKnownInOnePassAtLevel_WritesIntoFree)
 {
-    Select(CKadoDlg::kPreview, {Card("りんご", "apple", "[a]"), Card("ねこ", "cat", "[c]")});
+    cards = {Card("りんご", "apple", "[a]"), Card("本", "book", "[b]"), Card("ねこ", "cat", "[c]")};
+    cards[0].level = cards[2].level = 3;
+    ASSERT_EQ(bar.SelectCardsAtLevel(cards, 0, 2, 3), 0);
+    bar.m_mode = CKadoDlg::kPreview;
+    std::snprintf(bar.m_listName, sizeof bar.m_listName, "%s", "TOEIC");
     StatementLog log;
     const int result = Run([](CKadoDlg& b) {
         EXPECT_EQ(Shown(b), "apple[a]");
@@ -266,7 +270,7 @@ TEST_F(DrillResultsTest, Preview_AllKnownInOnePass_WritesIntoFree)
         PressNext(b);
     });
 
-    ExpectDrillEnded(result, 0, {{"apple", 1}, {"cat", 1}});
+    ExpectDrillEnded(result, 0, {{"apple", 1}, {"cat", 1}}, 3);
     EXPECT_EQ(harness.modal.Texts(), (Texts{kAskNextPass, kDrillOver}));
     EXPECT_EQ(log.Take(), (Statements{
                               "BEGIN TRANSACTION",
