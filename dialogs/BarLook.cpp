@@ -122,13 +122,10 @@ private:
         m_dragging = true;
         m_barStart = m_bar->pos();
         CancelControlPress();
-        QWindow* window = m_bar->windowHandle();
-        if (window && window->startSystemMove()) {
-            // The window manager moves the bar and keeps the release.
-            m_pressed = nullptr;
-            m_dragging = false;
-            return;
-        }
+        // The bar follows the pointer by itself rather than through the
+        // window manager's move (startSystemMove): some managers, openbox
+        // among them, start that move late and drop the bar where the
+        // pointer is released instead of where the press grabbed it.
         m_movingByHand = true;
         m_bar->move(m_barStart + (globalNow - m_pressGlobal));
     }

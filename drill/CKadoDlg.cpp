@@ -1,5 +1,7 @@
 #include "drill/CKadoDlg.h"
 
+#include "app/AppIcon.h"
+
 #include "app/DrawingObjects.h"
 #include "app/ModalSeam.h"
 #include "app/SharedValues.h"
@@ -19,6 +21,7 @@
 #include <QPushButton>
 #include <QStyle>
 #include <QThread>
+#include <QTimer>
 #include <QWindow>
 #include <algorithm>
 #include <cstdarg>
@@ -113,27 +116,6 @@ QColor JudgementColour(std::uint8_t judgement)
     }
 }
 
-// Icon 144: a card with a question mark, the bar's window icon and what the
-// minimised bar shows.
-QIcon BarIcon()
-{
-    QPixmap pixmap(32, 32);
-    pixmap.fill(Qt::transparent);
-    QPainter painter(&pixmap);
-    painter.setRenderHint(QPainter::Antialiasing);
-    painter.setPen(QPen(QColor(0, 96, 0), 2));
-    painter.setBrush(QColor(240, 248, 240));
-    painter.drawRoundedRect(QRectF(3, 6, 26, 20), 3, 3);
-    QFont font;
-    font.setPixelSize(16);
-    font.setBold(true);
-    painter.setFont(font);
-    painter.setPen(kRightColour);
-    painter.drawText(QRect(3, 6, 26, 20), Qt::AlignCenter, QStringLiteral("?"));
-    painter.end();
-    return QIcon(pixmap);
-}
-
 int ShowBox(QWidget* owner, const char* text, ModalSeam::Icon icon = ModalSeam::Icon::Information,
             ModalSeam::Buttons buttons = ModalSeam::Buttons::Ok)
 {
@@ -162,7 +144,7 @@ template <class Bar> void DestroyAnswerBar(QPointer<Bar>& bar)
 
 } // namespace
 
-CKadoDlg::CKadoDlg(QWidget* parent) : CDialog(kTemplate, parent), m_icon(BarIcon())
+CKadoDlg::CKadoDlg(QWidget* parent) : CDialog(kTemplate, parent), m_icon(VokaboIcon())
 {
     BuildControls();
     m_revealButton = Item<QPushButton>(kRevealButtonId);
@@ -223,7 +205,19 @@ bool CKadoDlg::OnInitDialog()
     if (FreeMode())
         m_nextPassCards = m_passCards;
     ShowCard();
+    // The learner types at once: when the window system first activates the
+    // bar that the run shows, the answer bar's edit takes the keyboard (a
+    // tool window never takes it by itself).
+    m_focusAnswerOnActivation = true;
     return true;
+}
+
+void CKadoDlg::FocusAnswerBar()
+{
+    if (m_freeAnswerBar)
+        FocusAnswerEdit(m_freeAnswerBar->m_answerEdit);
+    else if (m_testAnswerBar)
+        FocusAnswerEdit(m_testAnswerBar->m_answerEdit);
 }
 
 void CKadoDlg::CreateAnswerBar()
@@ -250,6 +244,10 @@ void CKadoDlg::DoDataExchange(bool saveAndValidate) { DDX_Text(saveAndValidate, 
 bool CKadoDlg::event(QEvent* event)
 {
     const int message = event->type();
+    if (message == QEvent::WindowActivate && m_focusAnswerOnActivation && m_running) {
+        m_focusAnswerOnActivation = false;
+        QTimer::singleShot(0, this, [this] { FocusAnswerBar(); });
+    }
     if (message < WM_DRILL_NEXT || message > WM_DRILL_SHOW)
         return CDialog::event(event);
     // Between runs the bar has no window that a message could reach.
@@ -568,6 +566,9 @@ void CKadoDlg::CompleteScreenCopy()
     if (m_freeAnswerBar)
         m_freeAnswerBar->show();
     showNormal();
+    // Shown normal means no longer minimised: the next minimise key must
+    // minimise again, not "restore" a bar that is already up.
+    m_minimized = false;
     ApplySeeThrough();
 
     std::vector<int> deferred;

@@ -88,6 +88,7 @@ private:
     void RefreshCardLook();
     void LeaveCard();
     void StepToCard();
+    void FocusAnswerBar();
     void FocusAnswerEdit(QLineEdit* edit);
     void CompleteScreenCopy();
     void ApplySeeThrough();
@@ -97,6 +98,8 @@ private:
 
     // Between OnInitDialog and the end of the modal run.
     bool m_running = false;
+    // Set by each run until the bar is first activated (see OnInitDialog).
+    bool m_focusAnswerOnActivation = false;
     // The screen copy of see-through mode waits for the screen to repaint
     // without the bars; drill messages of that time wait in m_deferred.
     QTimer m_screenCopyWait;
