@@ -194,6 +194,8 @@ TEST_F(DrillBarX11Test, DragFromLabelOrButton_MovesBar_PlainClickStaysAClick)
         learner.Drag(b.mapToGlobal(b.m_cardLabel->geometry().center()), QPoint(-120, 80));
         ASSERT_TRUE(WaitUntil([&] { return MovedAlong(start, b.pos(), QPoint(-120, 80)); }));
         QTest::qWait(200);
+        // The bar keeps the point it was grabbed by under the pointer.
+        EXPECT_EQ(b.pos() - start, QPoint(-120, 80));
         EXPECT_EQ(b.m_samplePoint, b.mapToGlobal(QPoint(0, 0)));
 
         // Dragging by the "?" button moves the bar without pressing it.
@@ -253,6 +255,9 @@ TEST_F(DrillBarX11Test, HotKeysWhileAnotherProgramHasFocus_ReachTheBar)
 {
     Select(CKadoDlg::kFree);
     harness.Run(bar, [&](CKadoDlg& b) {
+        // The run hands the keyboard to the answer bar first; only then does
+        // the learner turn to another program.
+        ASSERT_TRUE(WaitUntil([&] { return b.m_freeAnswerBar->m_answerEdit->hasFocus(); }));
         learner.FocusOwnWindow();
         ASSERT_TRUE(WaitUntil([&] { return !QGuiApplication::focusWindow(); }));
         const std::vector<KeySym> hotKey{XK_Control_L, XK_Alt_L, XK_Shift_L};
