@@ -110,18 +110,6 @@ Connection OpenFreshConnection(const std::string& path)
     return connection;
 }
 
-ProgramDatabase::ProgramDatabase(const std::string& path)
-{
-    RemoveDatabaseFiles(path);
-    if (OpenDatabase(path.c_str()) != SQLITE_OK) {
-        std::fprintf(stderr, "bench: cannot open %s\n", path.c_str());
-        std::abort();
-    }
-    EnsureControlTable();
-}
-
-ProgramDatabase::~ProgramDatabase() { CloseDatabase(); }
-
 std::vector<WordCard> BuiltinCards(int listIndex)
 {
     std::vector<WordCard> cards;

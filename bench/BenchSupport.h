@@ -50,15 +50,6 @@ int StepOnce(sqlite3_stmt* statement);
 // cards in list order, as the first synchronisation leaves them.
 void MakeListTable(sqlite3* db, const char* name, const std::vector<WordCard>& cards);
 
-// The program's own connection (the global Database) on a fresh file.
-class ProgramDatabase {
-public:
-    explicit ProgramDatabase(const std::string& path);
-    ~ProgramDatabase();
-    ProgramDatabase(const ProgramDatabase&) = delete;
-    ProgramDatabase& operator=(const ProgramDatabase&) = delete;
-};
-
 void RemoveDatabaseFiles(const std::string& path);
 
 // The thirty cards of built-in list `listIndex`, as the preload makes them.

@@ -5,6 +5,7 @@
 // Database files live on the first folder given (tmpfs by default), so the
 // figures show the work, not the disk.
 #include "BenchSupport.h"
+#include "ProgramDatabase.h"
 #include "DrillBench.h"
 #include "DrillRunner.h"
 

@@ -7,6 +7,7 @@
 //  - prepared: the same work through statements prepared once and reused
 //    with bound parameters, the physical floor of the connection.
 #include "BenchSupport.h"
+#include "ProgramDatabase.h"
 #include "StoreBench.h"
 
 #include "store/BuiltinLists.h"
@@ -38,11 +39,6 @@ void FillControl(sqlite3* db)
         MustExec(db, text);
     }
     MustExec(db, sql::kCommit);
-}
-
-void Fail(benchmark::State& state, const char* what)
-{
-    state.SkipWithError(what);
 }
 
 // --- preload ---------------------------------------------------------------
@@ -88,7 +84,7 @@ void Preload_Program(benchmark::State& state, Folder folder)
         },
         [] { benchmark::DoNotOptimize(PreloadThread()); });
     if (WordListRegistry.size() != kBuiltinListCount || !WordListRegistry.at(kListName).listed)
-        Fail(state, "preload did not fill the registry");
+        state.SkipWithError("preload did not fill the registry");
 }
 
 void Preload_Exec(benchmark::State& state, Folder folder)
@@ -160,7 +156,7 @@ void FirstSync_Program(benchmark::State& state, Folder folder)
         },
         [&] { rc |= ListSyncThread(&entry, kListName); });
     if (rc != SQLITE_OK || DrillHistory.size() != kBuiltinWordsPerList)
-        Fail(state, "first synchronisation failed");
+        state.SkipWithError("first synchronisation failed");
 }
 
 void FirstSync_Exec(benchmark::State& state, Folder folder)
@@ -196,7 +192,7 @@ void FirstSync_Exec(benchmark::State& state, Folder folder)
             entry.listed = true;
         });
     if (rc != SQLITE_OK)
-        Fail(state, "floor failed");
+        state.SkipWithError("floor failed");
 }
 
 void FirstSync_Prepared(benchmark::State& state, Folder folder)
@@ -240,7 +236,7 @@ void FirstSync_Prepared(benchmark::State& state, Folder folder)
             entry.listed = true;
         });
     if (rc != SQLITE_OK)
-        Fail(state, "floor failed");
+        state.SkipWithError("floor failed");
 }
 
 // --- update synchronisation (table in line with the list) -------------------
@@ -264,7 +260,7 @@ void UpdateSync_Program(benchmark::State& state, Folder folder, bool newRange)
     TimeIterations(
         state, [&] { NextRange(entry, newRange); }, [&] { rc |= ListSyncThread(&entry, kListName); });
     if (rc != SQLITE_OK || DrillHistory.size() < kBuiltinWordsPerList - 1)
-        Fail(state, "update synchronisation failed");
+        state.SkipWithError("update synchronisation failed");
 }
 
 // Compares the stored rows with the cards; the table matches, so nothing
@@ -332,7 +328,7 @@ void UpdateSync_Exec(benchmark::State& state, Folder folder, bool newRange)
             entry.listed = true;
         });
     if (rc != SQLITE_OK || history.size() < kBuiltinWordsPerList - 1)
-        Fail(state, "floor failed");
+        state.SkipWithError("floor failed");
 }
 
 void UpdateSync_Prepared(benchmark::State& state, Folder folder, bool newRange)
@@ -370,7 +366,7 @@ void UpdateSync_Prepared(benchmark::State& state, Folder folder, bool newRange)
             entry.listed = true;
         });
     if (rc != SQLITE_OK || history.size() < kBuiltinWordsPerList - 1)
-        Fail(state, "floor failed");
+        state.SkipWithError("floor failed");
 }
 
 template <typename Function, typename... Arguments>

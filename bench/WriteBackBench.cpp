@@ -8,6 +8,7 @@
 // after the same drill too (ended by closing the bar, which writes
 // nothing): like is compared with like.
 #include "BenchSupport.h"
+#include "ProgramDatabase.h"
 #include "DrillBench.h"
 #include "DrillRunner.h"
 
