@@ -13,6 +13,7 @@
 
 #include <filesystem>
 #include <functional>
+#include <ostream>
 #include <random>
 #include <string>
 #include <vector>
@@ -181,6 +182,9 @@ std::vector<StartCase> Cases()
          Unchanged},
     };
 }
+
+// Test names show the case, not its bytes.
+void PrintTo(const StartCase& c, std::ostream* out) { *out << c.name; }
 
 class HostileStart : public ::testing::TestWithParam<StartCase> {};
 
