@@ -1,5 +1,5 @@
 """Turns the results of bench/run into the markdown table of the README's
-Performance section. Usage: report.py RESULTS_DIR REPETITIONS STARTUP_RUNS"""
+Performance section. Usage: report.py RESULTS_DIR"""
 import json
 import os
 import platform
@@ -8,7 +8,7 @@ import statistics
 import sys
 import time
 
-results, repetitions, startup_runs = sys.argv[1], int(sys.argv[2]), int(sys.argv[3])
+results = sys.argv[1]
 UNIT = {"ns": 1e-9, "us": 1e-6, "ms": 1e-3, "s": 1.0}
 
 
@@ -31,6 +31,7 @@ def load_medians(path):
             "cpu": entry.get("cpu"),
             "write_back": entry.get("write_back"),
             "write_back_cpu": entry.get("write_back_cpu"),
+            "repetitions": entry.get("repetitions"),
         }
     return medians
 
@@ -58,6 +59,11 @@ store = load_medians(os.path.join(results, "store.json"))
 drill = load_medians(os.path.join(results, "drill.json"))
 store.update({k: v for k, v in drill.items() if k.startswith("store/")})
 
+
+def repetitions_of(medians, prefix):
+    counts = [m["repetitions"] for k, m in medians.items() if k.startswith(prefix) and m["repetitions"]]
+    return max(counts) if counts else "?"
+
 try:
     cpu_model = next(line.split(":", 1)[1].strip() for line in open("/proc/cpuinfo") if line.startswith("model name"))
 except (OSError, StopIteration):
@@ -79,6 +85,7 @@ if os.path.exists(path):
 if starts:
     def med(name, index):
         return statistics.median(v[index] for v in starts[name]) if name in starts else None
+    startup_runs = min(len(v) for v in starts.values())
     out.append(f"**Start-up** under Xvfb: process start to the mapped main window, and peak RSS; "
                f"median of {startup_runs} interleaved starts.\n")
     out.append("| Measure | Vokabo | Floor: bare `QDialog` | Ratio | Goal | Met | `QDialog` + Japanese label (info) | Ratio |")
@@ -108,7 +115,7 @@ if starts:
     out.append("")
 
 # --- store work --------------------------------------------------------------
-out.append(f"**Store work** (Google Benchmark, median of {repetitions} repetitions): wall time, and in "
+out.append(f"**Store work** (Google Benchmark, median of {repetitions_of(store, 'store/')} repetitions): wall time, and in "
            "brackets the working thread's CPU time; ratios as wall (CPU). The goal is judged on tmpfs by CPU time, "
            "which on a shared machine leaves out the time the thread waited for a core; on disk the COMMIT's sync "
            "to the device dominates every writing case and its latency varies from run to run, so those rows are "
@@ -163,7 +170,7 @@ if sizes:
 p, f, w = (drill.get(k) for k in ("keystroke/spell_round/program", "keystroke/spell_round/floor",
                                   "keystroke/with_edit/program"))
 if p and f:
-    out.append(f"**Keystroke**, offscreen (median of {repetitions} repetitions, wall (CPU); the goal is judged "
+    out.append(f"**Keystroke**, offscreen (median of {repetitions_of(drill, 'keystroke/')} repetitions, wall (CPU); the goal is judged "
                "by CPU time).\n")
     out.append("| Work | Program | Floor: label `setText` + `repaint` | Ratio | Goal | Met |")
     out.append("|---|---|---|---|---|---|")
