@@ -190,7 +190,7 @@ bool CKadoDlg::OnInitDialog()
     // DetachFromBarWindow); a run modal to the whole application would block
     // it. Nothing else needs blocking: the main dialog hides meanwhile.
     setWindowModality(Qt::WindowModal);
-    m_samplePoint = mapToGlobal(QPoint(0, 0));
+    m_samplePoint = BarSamplePoint(this);
     m_running = true;
 
     SetKeyHook(1, static_cast<unsigned long>(reinterpret_cast<quintptr>(QThread::currentThreadId())), this);
@@ -393,6 +393,29 @@ void CKadoDlg::StepToCard()
 }
 
 // The next typing replaces the previous answer.
+namespace {
+// Keeps "the next typing replaces the answer" true when the window manager
+// activates the answer bar only after it was asked to (a box just closed, say):
+// the late focus-in selects the text again. It goes with the first key typed.
+class SelectAllOnFocusIn : public QObject {
+public:
+    explicit SelectAllOnFocusIn(QLineEdit* edit) : QObject(edit), m_edit(edit) { edit->installEventFilter(this); }
+
+protected:
+    bool eventFilter(QObject*, QEvent* event) override
+    {
+        if (event->type() == QEvent::FocusIn)
+            QTimer::singleShot(0, m_edit, [edit = m_edit] { edit->selectAll(); });
+        else if (event->type() == QEvent::KeyPress || event->type() == QEvent::InputMethod)
+            deleteLater();
+        return false;
+    }
+
+private:
+    QLineEdit* m_edit;
+};
+} // namespace
+
 void CKadoDlg::FocusAnswerEdit(QLineEdit* edit)
 {
     if (!edit)
@@ -400,6 +423,8 @@ void CKadoDlg::FocusAnswerEdit(QLineEdit* edit)
     edit->window()->activateWindow();
     edit->setFocus(Qt::OtherFocusReason);
     edit->selectAll();
+    if (!edit->findChild<SelectAllOnFocusIn*>(QString(), Qt::FindDirectChildrenOnly))
+        new SelectAllOnFocusIn(edit);
 }
 
 void CKadoDlg::OnNext()
@@ -619,7 +644,7 @@ void CKadoDlg::paintEvent(QPaintEvent*)
 void CKadoDlg::moveEvent(QMoveEvent* event)
 {
     CDialog::moveEvent(event);
-    m_samplePoint = mapToGlobal(QPoint(0, 0));
+    m_samplePoint = BarSamplePoint(this);
     if (m_seeThrough) {
         RefreshCardLook();
         update();
