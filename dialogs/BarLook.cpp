@@ -281,6 +281,11 @@ void SetBarBackground(QWidget* bar, const QColor& colour)
     bar->setPalette(palette);
 }
 
+QPoint BarSamplePoint(const QWidget* bar)
+{
+    return bar->mapToGlobal(QPoint(0, 0));
+}
+
 QColor SeeThroughColour(QPoint samplePoint)
 {
     return ScreenCopyDC.PixelAt(samplePoint);

@@ -35,6 +35,10 @@ void InstallBarDragging(QWidget* bar);
 // them back the platform's colours.
 void SetBarBackground(QWidget* bar, const QColor& colour);
 
+// The sample point of a see-through bar: its top-left corner on the screen.
+// It moves with the bar, so a move changes the bar's colour.
+QPoint BarSamplePoint(const QWidget* bar);
+
 // The background colour of see-through mode: the colour the screen copy
 // holds at the sample point.
 QColor SeeThroughColour(QPoint samplePoint);
