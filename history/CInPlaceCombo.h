@@ -1,8 +1,9 @@
 #pragma once
 #include <QComboBox>
-#include <QPointer>
 #include <QStringList>
 #include <cstdint>
+
+#include "history/InPlaceEditor.h"
 
 class CComboListCtrl;
 
@@ -12,7 +13,7 @@ class CComboListCtrl;
 // gets the text (the cell's old text after Escape) and the window closes a
 // moment later. An Open while the window still exists only retargets the
 // object.
-class CInPlaceCombo : public QComboBox {
+class CInPlaceCombo : public InPlaceEditor<QComboBox> {
     Q_OBJECT
 public:
     static CInPlaceCombo* Instance();
@@ -26,37 +27,25 @@ public:
     // ignoring case; returns its index, or -1 (selection unchanged) when none does.
     int SelectString(int startAfter, const QString& text);
 
-    bool IsWindowOpen() const { return m_windowOpen; }
     // The window's rectangle as opened: the cell, with the drop-down's room below it.
     QRect WindowRect() const { return m_windowRect; }
 
     void hidePopup() override;
 
-    std::int32_t m_row = -1;
-    std::int32_t m_column = -1;
-    bool m_cancelled = false;
-    QString m_initialText;
     QStringList m_items;
 
 protected:
-    bool event(QEvent* event) override;
+    QString EditedText() const override { return currentText(); }
+    void DestroyEditorWindow() override;
     bool eventFilter(QObject* watched, QEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
-    void focusOutEvent(QFocusEvent* event) override;
 
 private:
     CInPlaceCombo();
     ~CInPlaceCombo() override;
 
     bool CreateEditorWindow(const QRect& rect, CComboListCtrl* parent);
-    void DestroyEditorWindow();
-    void GiveFocusToList();
-    void EndEdit();
 
     static CInPlaceCombo* s_instance;
-    QPointer<CComboListCtrl> m_list;
     QRect m_windowRect;
-    bool m_windowOpen = false;
-    // Set from the end of an edit until the window is gone: one edit, one notification.
-    bool m_ending = false;
 };

@@ -1,6 +1,5 @@
 #include "history/CInPlaceEdit.h"
 
-#include "app/WinMessages.h"
 #include "history/CComboListCtrl.h"
 
 #include <QAction>
@@ -63,7 +62,7 @@ void CInPlaceEdit::ReleaseInstance()
     s_instance = nullptr;
 }
 
-CInPlaceEdit::CInPlaceEdit() : QLineEdit(nullptr)
+CInPlaceEdit::CInPlaceEdit()
 {
     setObjectName(QStringLiteral("CInPlaceEdit"));
     setAcceptDrops(false);
@@ -75,11 +74,8 @@ CInPlaceEdit::~CInPlaceEdit() = default;
 bool CInPlaceEdit::Open(std::uint32_t /*style*/, const QRect& rect, CComboListCtrl* parent, int /*id*/,
                         std::int32_t row, std::int32_t column, const QString& validChars, const QString& text)
 {
-    m_row = row;
-    m_column = column;
+    BeginEdit(row, column, text);
     m_validChars = validChars;
-    m_initialText = text;
-    m_cancelled = false;
     if (m_windowOpen)
         return true;
     return CreateEditorWindow(rect, parent);
@@ -87,13 +83,8 @@ bool CInPlaceEdit::Open(std::uint32_t /*style*/, const QRect& rect, CComboListCt
 
 bool CInPlaceEdit::CreateEditorWindow(const QRect& rect, CComboListCtrl* parent)
 {
-    if (!parent)
+    if (!AttachToList(parent))
         return false;
-    m_list = parent;
-    m_ending = false;
-    if (parentWidget() != parent->viewport())
-        setParent(parent->viewport());
-    setFont(parent->font());
     setGeometry(rect);
     m_windowOpen = true;
     show();
@@ -101,21 +92,6 @@ bool CInPlaceEdit::CreateEditorWindow(const QRect& rect, CComboListCtrl* parent)
     selectAll();
     setFocus(Qt::OtherFocusReason);
     return true;
-}
-
-void CInPlaceEdit::DestroyEditorWindow()
-{
-    if (!m_windowOpen)
-        return;
-    hide();
-    m_windowOpen = false;
-    m_ending = false;
-}
-
-void CInPlaceEdit::GiveFocusToList()
-{
-    if (m_windowOpen && !m_ending && m_list)
-        m_list->setFocus(Qt::OtherFocusReason);
 }
 
 bool CInPlaceEdit::AllValid(const QString& text) const
@@ -126,32 +102,10 @@ bool CInPlaceEdit::AllValid(const QString& text) const
     return true;
 }
 
-bool CInPlaceEdit::event(QEvent* event)
-{
-    if (event->type() == QEvent::ShortcutOverride) {
-        const int key = static_cast<QKeyEvent*>(event)->key();
-        if (key == Qt::Key_Return || key == Qt::Key_Enter || key == Qt::Key_Escape) {
-            event->accept();
-            return true;
-        }
-    }
-    return QLineEdit::event(event);
-}
-
 void CInPlaceEdit::keyPressEvent(QKeyEvent* event)
 {
-    switch (event->key()) {
-    case Qt::Key_Escape:
-        m_cancelled = true;
-        [[fallthrough]];
-    case Qt::Key_Return:
-    case Qt::Key_Enter:
-        event->accept();
-        GiveFocusToList();
+    if (HandleEndKey(event))
         return;
-    default:
-        break;
-    }
     if (!m_validChars.isEmpty()) {
         const QString typed = TypedCharacters(*event);
         for (QChar c : typed) {
@@ -213,22 +167,4 @@ void CInPlaceEdit::mouseReleaseEvent(QMouseEvent* event)
         return;
     }
     QLineEdit::mouseReleaseEvent(event);
-}
-
-void CInPlaceEdit::focusOutEvent(QFocusEvent* event)
-{
-    QLineEdit::focusOutEvent(event);
-    // The context menu takes the focus only in name; the edit goes on.
-    if (event->reason() == Qt::PopupFocusReason || QApplication::activePopupWidget() || !m_windowOpen || m_ending)
-        return;
-    EndEdit();
-}
-
-void CInPlaceEdit::EndEdit()
-{
-    m_ending = true;
-    const CellEditRecord record{m_row, m_column, m_cancelled ? m_initialText : text()};
-    if (m_list)
-        m_list->OnEndLabelEdit(record);
-    QMetaObject::invokeMethod(this, &CInPlaceEdit::DestroyEditorWindow, Qt::QueuedConnection);
 }
