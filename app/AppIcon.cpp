@@ -3,7 +3,8 @@
 QIcon VokaboIcon()
 {
     QIcon icon;
-    for (int size : {16, 32, 48, 64, 128, 256})
+    // The sizes a window shows; the menu takes the larger files from the install.
+    for (int size : {16, 32, 48, 64})
         icon.addFile(QStringLiteral(":/icons/vokabo-%1.png").arg(size), QSize(size, size));
     return icon;
 }

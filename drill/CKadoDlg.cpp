@@ -360,9 +360,14 @@ void CKadoDlg::RefreshCardLook()
     }
     if (m_judged)
         labelPalette.setColor(QPalette::WindowText, JudgementColour(m_judgement));
+    // Every keystroke of the free bar comes through here; setting an equal
+    // palette or font still makes Qt re-resolve and re-lay out the label.
     m_cardLabel->setAutoFillBackground(m_seeThrough);
-    m_cardLabel->setPalette(labelPalette);
-    m_cardLabel->setFont(m_revealed ? PhoneticFont : GothicFont);
+    if (m_cardLabel->palette() != labelPalette)
+        m_cardLabel->setPalette(labelPalette);
+    const QFont& font = m_revealed ? PhoneticFont : GothicFont;
+    if (m_cardLabel->font() != font)
+        m_cardLabel->setFont(font);
 }
 
 void CKadoDlg::LeaveCard()

@@ -2,20 +2,38 @@
 
 #include <cerrno>
 #include <iconv.h>
-#include <memory>
 
 namespace {
 
-struct IconvCloser {
-    void operator()(void* cd) const { iconv_close(static_cast<iconv_t>(cd)); }
+// One converter per direction and thread: opening one costs more than most
+// conversions (the drill converts at every keystroke). iconv keeps shift state,
+// so each conversion starts by resetting it.
+class Converter {
+public:
+    Converter(const char* to, const char* from) : m_cd(iconv_open(to, from)) {}
+    ~Converter()
+    {
+        if (Valid())
+            iconv_close(m_cd);
+    }
+    Converter(const Converter&) = delete;
+    Converter& operator=(const Converter&) = delete;
+    bool Valid() const { return m_cd != reinterpret_cast<iconv_t>(-1); }
+    iconv_t Reset()
+    {
+        iconv(m_cd, nullptr, nullptr, nullptr, nullptr);
+        return m_cd;
+    }
+
+private:
+    iconv_t m_cd;
 };
 
-std::string Convert(std::string_view in, const char* to, const char* from)
+std::string Convert(std::string_view in, Converter& converter)
 {
-    iconv_t raw = iconv_open(to, from);
-    if (raw == reinterpret_cast<iconv_t>(-1))
+    if (!converter.Valid())
         return std::string(in);
-    std::unique_ptr<void, IconvCloser> cd(raw);
+    iconv_t raw = converter.Reset();
 
     std::string out;
     out.reserve(in.size() * 3 / 2 + 4);
@@ -45,6 +63,14 @@ std::string Convert(std::string_view in, const char* to, const char* from)
 
 } // namespace
 
-std::string Utf8ToCp932(std::string_view utf8) { return Convert(utf8, "CP932", "UTF-8"); }
+std::string Utf8ToCp932(std::string_view utf8)
+{
+    thread_local Converter toCp932("CP932", "UTF-8");
+    return Convert(utf8, toCp932);
+}
 
-std::string Cp932ToUtf8(std::string_view cp932) { return Convert(cp932, "UTF-8", "CP932"); }
+std::string Cp932ToUtf8(std::string_view cp932)
+{
+    thread_local Converter fromCp932("UTF-8", "CP932");
+    return Convert(cp932, fromCp932);
+}
