@@ -404,7 +404,12 @@ namespace {
 // the late focus-in selects the text again. It goes with the first key typed.
 class SelectAllOnFocusIn : public QObject {
 public:
-    explicit SelectAllOnFocusIn(QLineEdit* edit) : QObject(edit), m_edit(edit) { edit->installEventFilter(this); }
+    static constexpr char kName[] = "selectAllOnFocusIn";
+    explicit SelectAllOnFocusIn(QLineEdit* edit) : QObject(edit), m_edit(edit)
+    {
+        setObjectName(QLatin1String(kName));
+        edit->installEventFilter(this);
+    }
 
 protected:
     bool eventFilter(QObject*, QEvent* event) override
@@ -428,7 +433,8 @@ void CKadoDlg::FocusAnswerEdit(QLineEdit* edit)
     edit->window()->activateWindow();
     edit->setFocus(Qt::OtherFocusReason);
     edit->selectAll();
-    if (!edit->findChild<SelectAllOnFocusIn*>(QString(), Qt::FindDirectChildrenOnly))
+    // Found by name: the class has no meta-object for a typed search.
+    if (!edit->findChild<QObject*>(QLatin1String(SelectAllOnFocusIn::kName), Qt::FindDirectChildrenOnly))
         new SelectAllOnFocusIn(edit);
 }
 
