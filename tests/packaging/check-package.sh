@@ -25,7 +25,7 @@ for d in libqt6widgets6 libqt6network6 libsqlite3-0 fonts-ipafont-gothic qt6-qpa
 done
 echo "depends: $depends"
 grep -q '^Categories=Education;Languages;$' "$(dirname "$0")/../../packaging/vokabo.desktop" || fail "desktop categories"
-desktop-file-validate "$(dirname "$0")/../../packaging/vokabo.desktop" 2>/dev/null || true
+desktop-file-validate "$(dirname "$0")/../../packaging/vokabo.desktop" || fail "desktop entry does not validate"
 
 # Install into a throwaway root with its own dpkg database.
 root=$work/root
