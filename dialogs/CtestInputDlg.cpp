@@ -21,6 +21,9 @@ CtestInputDlg::CtestInputDlg() : CAnswerBarDlg(kTemplate)
     m_prevButton = Item<QPushButton>(kPrevButtonId);
     m_nextButton = Item<QPushButton>(kNextButtonId);
     m_markCheck = Item<QCheckBox>(kMarkCheckId);
+    // The template gives the box 8 x 8 dialog units (12 px); the style's
+    // larger indicator would lose its frame there and hide the tick.
+    m_markCheck->setStyleSheet(QStringLiteral("QCheckBox::indicator { width: 10px; height: 10px; }"));
     connect(m_nextButton, &QPushButton::clicked, this, &CtestInputDlg::OnNext);
     connect(m_prevButton, &QPushButton::clicked, this, &CtestInputDlg::OnPrev);
     // Every change of the text counts, also one the program makes itself,
