@@ -44,6 +44,10 @@ QWidget* CreateStandardControl(const ControlTemplate& control, QWidget* parent)
     return new QWidget(parent);
 }
 
+// A drop-down combo's template height counts its open list; closed it is
+// one edit line high.
+constexpr int kClosedComboHeightUnits = 12;
+
 void ApplyStyle(const ControlTemplate& control, QWidget* widget)
 {
     if (auto* button = qobject_cast<QPushButton*>(widget)) {
@@ -102,6 +106,14 @@ void CDialog::BuildControls(const std::map<int, ControlFactory>& factories)
         widget->setProperty(kTemplateIndexProperty, static_cast<int>(i));
         widget->setGeometry(DialogUnitsToPixels(control.x, control.y, control.width, control.height));
         ApplyStyle(control, widget);
+        if (control.kind == ControlKind::DropDownList)
+            widget->resize(widget->width(), DialogUnitsToPixels(0, 0, 0, kClosedComboHeightUnits).height());
+        // A group box only frames: a template may list it after the controls
+        // inside it, and it must neither cover them nor take their clicks.
+        if (control.kind == ControlKind::GroupBox) {
+            widget->setAttribute(Qt::WA_TransparentForMouseEvents);
+            widget->lower();
+        }
         if (auto* button = qobject_cast<QAbstractButton*>(widget)) {
             if (control.id == ModalSeam::IDOK)
                 connect(button, &QAbstractButton::clicked, this, [this] { OnOK(); });

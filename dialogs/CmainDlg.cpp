@@ -9,7 +9,6 @@
 
 #include <QCheckBox>
 #include <QComboBox>
-#include <QGroupBox>
 #include <QListWidget>
 #include <QPushButton>
 #include <QSignalBlocker>
@@ -26,10 +25,6 @@ constexpr int kToEdit = 1027;
 constexpr int kCountStatic = 1028;
 constexpr int kSpellCheck = 1032;
 
-// Closed drop-down combos are one edit line high; the template's height
-// counts the open list as well.
-constexpr int kClosedComboHeight = 12;
-
 constexpr int kFreeMode = 1;
 constexpr int kAllLevels = 0;
 
@@ -44,15 +39,6 @@ CmainDlg::CmainDlg(QWidget* parent) : CDialog(129, parent), m_preloadTimer(this)
     m_historyButton = Item<QPushButton>(kHistoryButton);
     m_listBox = Item<QListWidget>(kListBox);
     m_modeCombo = Item<QComboBox>(kModeCombo);
-    for (QComboBox* combo : {m_modeCombo, m_levelCombo})
-        combo->resize(combo->width(), DialogUnitsToPixels(0, 0, 0, kClosedComboHeight).height());
-    // The settings frame comes after Start, Cancel and the mode combo in the
-    // template and would lie on top of them; a group box only frames, the
-    // controls inside it take the clicks.
-    for (QGroupBox* frame : findChildren<QGroupBox*>(Qt::FindDirectChildrenOnly)) {
-        frame->setAttribute(Qt::WA_TransparentForMouseEvents);
-        frame->lower();
-    }
 
     m_preloadTimer.setObjectName(QStringLiteral("preloadTimer"));
     m_preloadTimer.setInterval(kPreloadPollMs);
