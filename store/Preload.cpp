@@ -9,19 +9,6 @@
 
 namespace {
 
-void LoadBuiltinLists()
-{
-    for (int k = 0; k < kBuiltinListCount; ++k) {
-        WordListState& list = FindOrInsertWordList(kBuiltinListNames[k]);
-        list.listed.store(false, std::memory_order_relaxed);
-        for (int n = 0; n < kBuiltinWordsPerList; ++n) {
-            const BuiltinWordRecord& record = kBuiltinWords[k * kBuiltinWordsPerList + n];
-            list.cards.push_back(WordCard{record.meaning, record.word, record.phonetic, 0});
-        }
-        list.count = kBuiltinWordsPerList;
-    }
-}
-
 // SQLite matches table names ignoring ASCII case, while the stale check is
 // exact: a stale row "duo" must not take the table of DUO with it, nor a row
 // "control" the control table itself.
@@ -43,6 +30,19 @@ void RemoveStaleList(const std::string& name)
 }
 
 } // namespace
+
+void LoadBuiltinLists()
+{
+    for (int k = 0; k < kBuiltinListCount; ++k) {
+        WordListState& list = FindOrInsertWordList(kBuiltinListNames[k]);
+        list.listed.store(false, std::memory_order_relaxed);
+        for (int n = 0; n < kBuiltinWordsPerList; ++n) {
+            const BuiltinWordRecord& record = kBuiltinWords[k * kBuiltinWordsPerList + n];
+            list.cards.push_back(WordCard{record.meaning, record.word, record.phonetic, 0});
+        }
+        list.count = kBuiltinWordsPerList;
+    }
+}
 
 int PreloadThread()
 {

@@ -5,3 +5,7 @@
 // listsLoaded and controlLoaded. Returns 0, or the result code of a failed
 // COMMIT, in which case the flags stay false.
 int PreloadThread();
+
+// The preload's first step alone: the thirteen built-in lists into the
+// registry, every card at level 0 and every list not listed.
+void LoadBuiltinLists();

@@ -1,8 +1,8 @@
 #include "support/TestDatabase.h"
 
-#include "store/BuiltinLists.h"
 #include "store/Database.h"
 #include "store/ListSync.h"
+#include "store/Preload.h"
 #include "store/WordStore.h"
 
 #include <cstdlib>
@@ -66,17 +66,7 @@ bool TestDatabase::TableExists(const std::string& name)
     return !Rows("SELECT name FROM sqlite_master WHERE type='table' AND name='" + QuoteWord(name) + "'").empty();
 }
 
-void TestDatabase::LoadBuiltinRegistry()
-{
-    for (int k = 0; k < kBuiltinListCount; ++k) {
-        WordListState& list = FindOrInsertWordList(kBuiltinListNames[k]);
-        for (int n = 0; n < kBuiltinWordsPerList; ++n) {
-            const BuiltinWordRecord& record = kBuiltinWords[k * kBuiltinWordsPerList + n];
-            list.cards.push_back(WordCard{record.meaning, record.word, record.phonetic, 0});
-        }
-        list.count = kBuiltinWordsPerList;
-    }
-}
+void TestDatabase::LoadBuiltinRegistry() { LoadBuiltinLists(); }
 
 void TestDatabase::ResetWordStore()
 {
