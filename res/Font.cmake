@@ -9,11 +9,12 @@ find_file(VOKABO_DEJAVU_SANS DejaVuSans.ttf
 set(VOKABO_TRIPHIBIAN_TTF ${CMAKE_BINARY_DIR}/res/triphibian.ttf)
 add_custom_command(
     OUTPUT ${VOKABO_TRIPHIBIAN_TTF}
-    COMMAND ${VOKABO_PYTHON} ${CMAKE_CURRENT_LIST_DIR}/make_triphibian.py
+    COMMAND ${VOKABO_PYTHON} -B ${CMAKE_CURRENT_LIST_DIR}/make_triphibian.py
             ${VOKABO_DEJAVU_SANS}
             ${CMAKE_CURRENT_LIST_DIR}/phonetic_code.tsv
             ${VOKABO_TRIPHIBIAN_TTF}
     DEPENDS ${CMAKE_CURRENT_LIST_DIR}/make_triphibian.py
+            ${PROJECT_SOURCE_DIR}/res/phonetic_code.py
             ${CMAKE_CURRENT_LIST_DIR}/phonetic_code.tsv
             ${VOKABO_DEJAVU_SANS}
     COMMENT "Building the phonetic font res/triphibian.ttf"

@@ -19,29 +19,13 @@ import sys
 from fontTools import subset
 from fontTools.ttLib import TTFont
 
+from phonetic_code import read_phonetic_code
+
 FAMILY = "triphibian"
 STYLE = "Regular"
 PRINTABLE_ASCII = range(0x20, 0x7F)
 DESCRIPTION = ("DejaVu Sans cut down to printable ASCII, with digits and some "
                "punctuation drawing the IPA symbols of a transcription code.")
-
-
-def read_phonetic_code(path):
-    """Returns {code character: IPA symbol}, checking the code-point column."""
-    code = {}
-    with open(path, encoding="utf-8") as f:
-        for line in f:
-            line = line.rstrip("\n")
-            if not line or line.startswith("#") or line.startswith("code\t"):
-                continue
-            fields = line.split("\t")
-            if (len(fields) != 4 or len(fields[0]) != 1 or len(fields[1]) != 1
-                    or fields[2] != f"U+{ord(fields[1]):04X}"):
-                sys.exit(f"{path}: malformed line: {line!r}")
-            if not 0x20 < ord(fields[0]) < 0x7F or fields[0] in code:
-                sys.exit(f"{path}: {fields[0]!r} cannot be a code character")
-            code[fields[0]] = fields[1]
-    return code
 
 
 def point_code_at_ipa(font, code):

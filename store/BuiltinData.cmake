@@ -4,11 +4,12 @@
 set(VOKABO_BUILTIN_LISTS_CPP ${CMAKE_CURRENT_BINARY_DIR}/BuiltinLists.cpp)
 add_custom_command(
     OUTPUT ${VOKABO_BUILTIN_LISTS_CPP}
-    COMMAND ${VOKABO_PYTHON} ${CMAKE_CURRENT_LIST_DIR}/gen_wordlists.py
+    COMMAND ${VOKABO_PYTHON} -B ${CMAKE_CURRENT_LIST_DIR}/gen_wordlists.py
             ${CMAKE_CURRENT_LIST_DIR}/wordlists.tsv
             ${PROJECT_SOURCE_DIR}/res/phonetic_code.tsv
             ${VOKABO_BUILTIN_LISTS_CPP}
     DEPENDS ${CMAKE_CURRENT_LIST_DIR}/gen_wordlists.py
+            ${PROJECT_SOURCE_DIR}/res/phonetic_code.py
             ${CMAKE_CURRENT_LIST_DIR}/wordlists.tsv
             ${PROJECT_SOURCE_DIR}/res/phonetic_code.tsv
     COMMENT "Generating the built-in word lists from store/wordlists.tsv"

@@ -13,6 +13,9 @@ import os
 import re
 import sys
 
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "res"))
+from phonetic_code import read_phonetic_code  # noqa: E402
+
 LIST_NAMES = [
     "DUO", "HS1", "HS2", "HS3", "MS1", "MS2", "MS3", "STEP_Lv1",
     "STEP_Lv2hard", "STEP_Lv2nom", "STEP_TokyoUniv", "TOEFL", "TOEIC",
@@ -29,21 +32,6 @@ MAX_FIELD_BYTES = 1023
 # Letters a transcription may use as themselves. Capitals and c, q, x, y never
 # stand for a sound in the transcription style, so they mean spelling leaked in.
 TRANSCRIPTION_LETTERS = set("abdefghijklmnoprstuvwz")
-
-
-def read_phonetic_code(path):
-    """Returns {code character: IPA symbol} from res/phonetic_code.tsv."""
-    code = {}
-    with open(path, encoding="utf-8") as f:
-        for line in f:
-            line = line.rstrip("\n")
-            if not line or line.startswith("#") or line.startswith("code\t"):
-                continue
-            fields = line.split("\t")
-            if len(fields) != 4 or len(fields[0]) != 1 or len(fields[1]) != 1:
-                sys.exit(f"{path}: malformed line: {line!r}")
-            code[fields[0]] = fields[1]
-    return code
 
 
 class Checker:
