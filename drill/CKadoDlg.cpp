@@ -15,6 +15,7 @@
 #include "store/ListSync.h"
 
 #include <QCheckBox>
+#include <QGuiApplication>
 #include <QLabel>
 #include <QPainter>
 #include <QPixmap>
@@ -246,7 +247,11 @@ bool CKadoDlg::event(QEvent* event)
     const int message = event->type();
     if (message == QEvent::WindowActivate && m_focusAnswerOnActivation && m_running) {
         m_focusAnswerOnActivation = false;
-        QTimer::singleShot(0, this, [this] { FocusAnswerBar(); });
+        // Activated by a press on the bar itself (a drag, a click on "?"):
+        // the learner chose the bar, and moving the focus away mid-press
+        // would cut the drag short.
+        if (QGuiApplication::mouseButtons() == Qt::NoButton)
+            QTimer::singleShot(0, this, [this] { FocusAnswerBar(); });
     }
     if (message < WM_DRILL_NEXT || message > WM_DRILL_SHOW)
         return CDialog::event(event);
