@@ -250,8 +250,10 @@ bool CKadoDlg::event(QEvent* event)
         // Activated by a press on the bar itself (a drag, a click on "?"):
         // the learner chose the bar, and moving the focus away mid-press
         // would cut the drag short.
-        if (QGuiApplication::mouseButtons() == Qt::NoButton)
-            QTimer::singleShot(0, this, [this] { FocusAnswerBar(); });
+        QTimer::singleShot(0, this, [this] {
+            if (QGuiApplication::mouseButtons() == Qt::NoButton)
+                FocusAnswerBar();
+        });
     }
     if (message < WM_DRILL_NEXT || message > WM_DRILL_SHOW)
         return CDialog::event(event);

@@ -190,6 +190,10 @@ TEST_F(DrillBarX11Test, DragFromLabelOrButton_MovesBar_PlainClickStaysAClick)
 {
     Select(CKadoDlg::kFree);
     harness.Run(bar, [&](CKadoDlg& b) {
+        // The bar is up and the run has handed the keyboard to the answer
+        // bar, as a learner finds it before grabbing the bar.
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(&b));
+        ASSERT_TRUE(WaitUntil([&] { return b.m_freeAnswerBar->m_answerEdit->hasFocus(); }));
         const QPoint start = b.pos();
         learner.Drag(b.mapToGlobal(b.m_cardLabel->geometry().center()), QPoint(-120, 80));
         ASSERT_TRUE(WaitUntil([&] { return MovedAlong(start, b.pos(), QPoint(-120, 80)); }));
