@@ -7,6 +7,7 @@
 #include <QAbstractButton>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QEventLoop>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -19,6 +20,28 @@
 namespace {
 
 constexpr char kTemplateIndexProperty[] = "templateIndex";
+
+// A dialog's modal run ends when the dialog ends, never because its window
+// hides: the main dialog stays hidden for a whole drill inside its run, and
+// the drill bar hides while it copies the screen. QDialog::exec() ends at any
+// hide of the window (Qt 6.8 also when the hide bypasses QDialog::setVisible),
+// so the run is a loop of its own that only `finished` stops.
+int RunUntilEnded(QDialog& dialog)
+{
+    QEventLoop loop;
+    bool ended = false;
+    QObject::connect(&dialog, &QDialog::finished, &loop, [&] {
+        ended = true;
+        loop.quit();
+    });
+    const bool wasShowModal = dialog.testAttribute(Qt::WA_ShowModal);
+    dialog.setAttribute(Qt::WA_ShowModal, true);
+    dialog.show();
+    if (!ended)
+        loop.exec(QEventLoop::DialogExec);
+    dialog.setAttribute(Qt::WA_ShowModal, wasShowModal);
+    return dialog.result();
+}
 
 QWidget* CreateStandardControl(const ControlTemplate& control, QWidget* parent)
 {
@@ -177,7 +200,7 @@ int CDialog::RunModalNow()
     m_initialising = false;
     if (m_endedDuringInit)
         return result();
-    return m_modalOwner ? RunOwnerModal(*this, m_modalOwner) : exec();
+    return m_modalOwner ? RunOwnerModal(*this, m_modalOwner) : RunUntilEnded(*this);
 }
 
 bool CDialog::Create(QWidget* parent)

@@ -180,9 +180,8 @@ void CmainDlg::ShowMessage(const char* text) { ModalSeam::MessageBox(this, QStri
 
 void CmainDlg::RunDrillBarHidden()
 {
-    // QDialog::hide() would end this dialog's own modal run, and with it the
-    // program; the window goes away while the run goes on.
-    QWidget::setVisible(false);
+    // The window goes away while this dialog's own run goes on.
+    hide();
     m_drillBar.DoModal();
     show();
 }

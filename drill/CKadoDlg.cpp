@@ -590,10 +590,8 @@ void CKadoDlg::OnSeeThrough()
         ApplySeeThrough();
         return;
     }
-    // The copy has to show what lies under the bars. Hiding the bar through
-    // QWidget leaves the dialog's modal run going, which QDialog's own hide
-    // would end.
-    QWidget::setVisible(false);
+    // The copy has to show what lies under the bars; the bar's run goes on.
+    hide();
     if (m_testAnswerBar)
         m_testAnswerBar->hide();
     if (m_freeAnswerBar)
