@@ -1,7 +1,9 @@
 #include "app/AppIcon.h"
 #include "app/CKadoApp.h"
+#include "app/QtTranslations.h"
 
 #include <QApplication>
+#include <QLocale>
 #include <cstdio>
 #include <cstdlib>
 
@@ -27,6 +29,7 @@ int main(int argc, char** argv)
     QApplication::setApplicationName(QStringLiteral("vokabo"));
     QApplication::setApplicationDisplayName(QStringLiteral("Vokabo"));
     QApplication::setWindowIcon(VokaboIcon());
+    InstallQtTranslations(QLocale::system());
     CKadoApp theApp;
     return theApp.InitInstance();
 }

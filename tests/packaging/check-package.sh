@@ -20,7 +20,7 @@ done
 echo "files: ok ($(grep -vc '/$' <<<"$files") files)"
 
 depends=$(dpkg-deb -f "$deb" Depends)
-for d in libqt6widgets6 libqt6network6 libsqlite3-0 fonts-ipafont-gothic qt6-qpa-plugins; do
+for d in libqt6widgets6 libqt6network6 libsqlite3-0 fonts-ipafont-gothic qt6-qpa-plugins qt6-translations-l10n; do
   grep -q "\b$d\b" <<<"$depends" || fail "Depends lacks $d: $depends"
 done
 echo "depends: $depends"
