@@ -1,6 +1,9 @@
 #include "dialogs/CmainDlg.h"
 
 #include "RangeReference.h"
+#include "app/WinMessages.h"
+#include "dialogs/CtestInputDlg.h"
+#include "drill/CKadoDlg.h"
 #include "store/Database.h"
 #include "store/ListSync.h"
 #include "store/Preload.h"
@@ -59,8 +62,10 @@ public:
             if (&dialog == &dlg.m_drillBar) {
                 drillRuns.push_back({dlg.m_drillBar.m_mode, dlg.m_drillBar.m_listName, PassWords(),
                                      dlg.m_drillBar.m_levelFilter, dlg.isVisible()});
-                return int(ModalSeam::IDOK);
+                return realDrills ? runModal() : int(ModalSeam::IDOK);
             }
+            if (&dialog == &dlg.m_drillBar.m_resultDlg)
+                return resultDialogAnswer;
             if (&dialog == &dlg.m_showHistoryDlg) {
                 browserRuns.push_back({dlg.m_showHistoryDlg.m_listName, dlg.m_showHistoryDlg.m_wordCount});
                 return int(ModalSeam::IDOK);
@@ -159,6 +164,9 @@ public:
     CmainDlg dlg;
     std::vector<DrillRun> drillRuns;
     std::vector<BrowserRun> browserRuns;
+    // The drill bar runs for real; its result dialog answers at once.
+    bool realDrills = false;
+    int resultDialogAnswer = ModalSeam::IDOK;
 
 private:
     std::vector<std::string> PassWords()
@@ -516,6 +524,60 @@ TEST(MainDialog, Start_WithEnter_DrillBarRunsHiddenThenMainDialogGoesOn)
     EXPECT_EQ(h.drillRuns[0].words, h.Words("TOEIC", 1, 7));
     EXPECT_FALSE(h.drillRuns[0].mainDialogVisible);
     EXPECT_EQ(h.db.Rows("select * from control"), (Rows{{"TOEIC", "1", "7"}}));
+}
+
+// However a real drill ends, the main dialog shows again and its own run
+// goes on until the learner cancels it: hiding it for the drill, or the bar
+// hiding itself for a screen copy, ends no run.
+TEST(MainDialog, EveryEndOfARealDrill_MainDialogBackAndItsRunGoesOn)
+{
+    const auto finish = [](CKadoDlg& bar) {
+        for (int card = 0; card < 2; ++card) {
+            SendMessage(&bar, WM_DRILL_MARK);
+            SendMessage(&bar, WM_DRILL_NEXT); // last: "次回に行きますか。" Yes, "終わり！"
+        }
+    };
+    const struct {
+        const char* name;
+        int resultAnswer;
+        std::function<void(CKadoDlg&)> end;
+    } cases[] = {
+        {"answer bar closed", ModalSeam::IDOK, [](CKadoDlg& bar) { bar.m_freeAnswerBar->close(); }},
+        {"Escape on the bar", ModalSeam::IDOK, [](CKadoDlg& bar) { QTest::keyClick(&bar, Qt::Key_Escape); }},
+        {"finished, result OK", ModalSeam::IDOK, finish},
+        {"finished, result Escape", ModalSeam::IDCANCEL, finish},
+        {"see-through, then answer bar closed", ModalSeam::IDOK,
+         [](CKadoDlg& bar) {
+             SendMessage(&bar, WM_DRILL_SEETHROUGH);
+             QTest::qWait(200);
+             ASSERT_TRUE(bar.isVisible());
+             bar.m_freeAnswerBar->close();
+         }},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        MainDialogHarness h;
+        h.realDrills = true;
+        h.resultDialogAnswer = c.resultAnswer;
+        bool shownAfterDrill = false;
+        const int result = h.Run(
+            [&] {
+                h.Type(1026, "1");
+                h.Type(1027, "2");
+                QTimer::singleShot(0, &h.dlg.m_drillBar, [&] { c.end(h.dlg.m_drillBar); });
+                h.ClickStart();
+                QTimer::singleShot(0, &h.dlg, [&] {
+                    shownAfterDrill = h.dlg.isVisible();
+                    QTest::mouseClick(h.Button(2), Qt::LeftButton);
+                });
+            },
+            false);
+        EXPECT_TRUE(shownAfterDrill);
+        EXPECT_EQ(result, ModalSeam::IDCANCEL);
+        EXPECT_FALSE(h.dlg.m_drillBar.isVisible());
+        ASSERT_EQ(h.drillRuns.size(), 1u);
+        EXPECT_FALSE(h.drillRuns[0].mainDialogVisible);
+    }
 }
 
 TEST(MainDialog, SecondStart_SameList_TakesNewRange)
