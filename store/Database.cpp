@@ -123,6 +123,12 @@ bool TableIsMissing(const std::string& name)
                                          nullptr) == SQLITE_ERROR;
 }
 
+bool TableExists(const std::string& name)
+{
+    return sqlite3_table_column_metadata(Database, "main", name.c_str(), nullptr, nullptr, nullptr, nullptr, nullptr,
+                                         nullptr) == SQLITE_OK;
+}
+
 bool IsPlainIdentifier(std::string_view name)
 {
     if (name.empty())

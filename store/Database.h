@@ -108,6 +108,8 @@ void EnsureControlTable();
 // True only when SQLite says there is no table of that name; a file that is
 // busy or cannot be read does not count as missing one. Sends no statement.
 bool TableIsMissing(const std::string& name);
+// True only when SQLite finds a table of that name. Sends no statement.
+bool TableExists(const std::string& name);
 
 // Sees every statement text as it is handed to SQLite, failed ones too
 // (tests assert whole sequences with it). Called on the sending thread.

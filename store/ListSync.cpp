@@ -84,45 +84,62 @@ private:
             HistoryEntry{card.word, free, testWrong, testAsked, card.level, static_cast<std::int32_t>(position)});
     }
 
-    // Inside the transaction opened by Run; commits it.
+    // Inside the transaction opened by Run; commits it. A word table that
+    // is there without its control row (made by something else, or left
+    // from a file whose control was lost) cannot be created again. Rolled
+    // back, its list would fail the same way at the first Start of every
+    // run and its range would never be stored; instead the row just inserted
+    // is kept and the table is synchronised as a stored one, counters and all.
     int InsertNewList()
     {
-        const int rc = Exec(FormatStatement(sql::kInsertControl, m_quotedName.c_str(), m_entry.beg, m_entry.end));
+        int rc = Exec(FormatStatement(sql::kInsertControl, m_quotedName.c_str(), m_entry.beg, m_entry.end));
         if (rc != SQLITE_OK)
             return rc;
-        return CreateTable();
+        rc = Exec(FormatStatement(sql::kCreateTable, m_table.c_str()));
+        if (rc != SQLITE_OK)
+            return TableExists(m_name) ? SyncStoredTable() : rc;
+        return FillNewTable();
     }
 
-    // The table filled with the whole list, inside an open transaction; commits it.
-    int CreateTable()
+    // The created table filled with the whole list; commits the transaction.
+    int FillNewTable()
     {
-        int rc = Exec(FormatStatement(sql::kCreateTable, m_table.c_str()));
-        if (rc != SQLITE_OK)
-            return rc;
         for (std::size_t p = 0; p < m_entry.cards.size(); ++p) {
             AppendHistory(p, 0, 0, 0);
-            rc = Exec(FormatStatement(sql::kInsertNewWord, m_table.c_str(), QuoteWord(m_entry.cards[p].word).c_str()));
+            const int rc =
+                Exec(FormatStatement(sql::kInsertNewWord, m_table.c_str(), QuoteWord(m_entry.cards[p].word).c_str()));
             if (rc != SQLITE_OK)
                 return rc;
         }
         return Exec(sql::kCommit);
     }
 
-    // The range is stored in a transaction of its own, so that it survives
-    // whatever the table turns out to hold.
+    // Inside the transaction opened by Run. The range is committed on its
+    // own, so that it survives whatever the table turns out to hold. A
+    // control row can be missing here too (a new list whose first
+    // synchronisation failed, a row deleted behind the program's back); it
+    // is inserted, or the range would never be stored.
     int UpdateList()
     {
         int rc = Exec(FormatStatement(sql::kUpdateControl, m_entry.beg, m_entry.end, m_quotedName.c_str()));
+        if (rc == SQLITE_OK && sqlite3_changes(Database) == 0)
+            rc = Exec(FormatStatement(sql::kInsertControl, m_quotedName.c_str(), m_entry.beg, m_entry.end));
         if (rc != SQLITE_OK)
             return rc;
-        const bool controlRow = sqlite3_changes(Database) > 0;
-        rc = Exec(sql::kCommit);
+        return SyncStoredTable();
+    }
+
+    // Commits the open transaction, which holds the control row, then
+    // brings the stored table in line with the list.
+    int SyncStoredTable()
+    {
+        int rc = Exec(sql::kCommit);
         if (rc != SQLITE_OK)
             return rc;
         std::size_t kept = 0;
         std::vector<std::optional<std::string>> staleWords;
         if (!ReadTable(kept, staleWords))
-            return controlRow && TableIsMissing(m_name) ? RecreateTable() : kQueryFailed;
+            return TableIsMissing(m_name) ? RecreateTable() : kQueryFailed;
         rc = Exec(sql::kBegin);
         if (rc != SQLITE_OK)
             return rc;
@@ -136,17 +153,18 @@ private:
         return Exec(sql::kCommit);
     }
 
-    // The list's control row is there but its table is gone. Taken as
-    // stored, the list would fail here at every Start and every drill's
-    // counters would be lost; the table is made again as for a new list.
-    // Without a control row either (a new list whose first synchronisation
-    // failed) the run fails as before, and the next start finds the list new.
+    // The control row is there but the table is gone (dropped behind the
+    // program's back, or never made). Taken as stored, the list would fail
+    // here at every Start and every drill's counters would be lost; the
+    // table is made again as for a new list.
     int RecreateTable()
     {
-        const int rc = Exec(sql::kBegin);
+        int rc = Exec(sql::kBegin);
+        if (rc == SQLITE_OK)
+            rc = Exec(FormatStatement(sql::kCreateTable, m_table.c_str()));
         if (rc != SQLITE_OK)
             return rc;
-        return CreateTable();
+        return FillNewTable();
     }
 
     // Keeps the longest head of the table that matches the list word for

@@ -61,20 +61,23 @@ int PreloadThread()
         }
     }
 
+    // A failed COMMIT (the file held by another program past the busy
+    // timeout, a full disk) only leaves the stale rows for the next start.
+    // The registry is complete all the same, and without the flags the main
+    // dialog would stay in its loading state for the whole run.
+    int rc = SQLITE_OK;
     if (!staleNames.empty()) {
         ErrorText error;
         ExecStatement(sql::kBegin, &error);
         for (const std::string& name : staleNames)
             RemoveStaleList(name);
-        const int rc = ExecStatement(sql::kCommit);
-        if (rc != SQLITE_OK) {
+        rc = ExecStatement(sql::kCommit);
+        if (rc != SQLITE_OK)
             ExecStatement(sql::kRollback);
-            return rc;
-        }
     }
     query.reset();
 
     listsLoaded.store(true, std::memory_order_release);
     controlLoaded.store(true, std::memory_order_release);
-    return 0;
+    return rc;
 }

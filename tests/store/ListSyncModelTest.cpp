@@ -58,11 +58,13 @@ bool Contains(const Rows& rows, const std::string& word)
 }
 
 // What the synchronisation must leave behind, stated from the outside: a new
-// list gets its control row and a fresh table holding the list, unless the
-// table exists already or a word repeats (then nothing is stored). A stored
-// list gets its range; of its table only the head matching the list word for
-// word keeps its counters, the rest is removed and the list's remaining words
-// follow with zero counters, up to the first word the table refuses.
+// list gets its control row and a fresh table holding the list, unless a word
+// repeats (then nothing is stored). A stored list gets its range, in a row
+// added when it has none, and its table again when it has none. A table
+// already there is taken as stored, also for a new list, whose row is added:
+// only the head matching the list word for word keeps its counters, the rest
+// is removed and the list's remaining words follow with zero counters, up to
+// the first word the table refuses.
 Outcome Model(const Input& in)
 {
     Outcome out{in.before, {}};
@@ -74,9 +76,14 @@ Outcome Model(const Input& in)
             out.history.emplace_back(in.cards[p].word, 0, 0, 0, in.cards[p].level, static_cast<int>(p));
     };
 
-    if (!in.listed) {
-        if (in.before.table)
-            return out;
+    bool controlRow = false;
+    if (in.listed)
+        for (auto& [name, beg, end] : out.after.control)
+            if (name == kName)
+                beg = in.beg, end = in.end, controlRow = true;
+    if (in.listed && !controlRow)
+        out.after.control.emplace_back(kName, in.beg, in.end);
+    if (!in.before.table) {
         Rows created;
         for (std::size_t p = 0; p < in.cards.size(); ++p) {
             zeroEntry(p);
@@ -84,31 +91,14 @@ Outcome Model(const Input& in)
                 return out;
             created.push_back({in.cards[p].word, 0, 0, 0});
         }
-        out.after.control.emplace_back(kName, in.beg, in.end);
+        if (!in.listed)
+            out.after.control.emplace_back(kName, in.beg, in.end);
         out.after.table = created;
         out.after.withKey = true;
         return out;
     }
-
-    bool controlRow = false;
-    for (auto& [name, beg, end] : out.after.control)
-        if (name == kName)
-            beg = in.beg, end = in.end, controlRow = true;
-    if (!in.before.table) {
-        // A control row whose table is gone gets the table again, made as
-        // for a new list; without the row the table stays missing.
-        if (!controlRow)
-            return out;
-        Rows created;
-        for (std::size_t p = 0; p < in.cards.size(); ++p) {
-            zeroEntry(p);
-            if (Contains(created, in.cards[p].word))
-                return out;
-            created.push_back({in.cards[p].word, 0, 0, 0});
-        }
-        out.after.table = created;
-        return out;
-    }
+    if (!in.listed)
+        out.after.control.emplace_back(kName, in.beg, in.end);
 
     const Rows& stored = *in.before.table;
     std::size_t head = 0;

@@ -313,11 +313,6 @@ TEST(ListSyncFailureTest, ListSync_StatementFails_RollsBackAndMarksListed)
          false, {}, {"a", "b", "c"}, false,
          {kBegin, "INSERT INTO control VALUES('L', 2, 3)", kRollback},
          SQLITE_CONSTRAINT, {}, noTable, {}},
-        {"table exists without control row",
-         {},
-         true, abc, {"a", "b", "c"}, false,
-         {kBegin, "INSERT INTO control VALUES('L', 2, 3)", CreateTableText("L"), kRollback},
-         SQLITE_ERROR, {}, abcRows, {}},
         {"word twice in a new list",
          {},
          false, {}, {"a", "b", "a"}, false,
@@ -330,13 +325,6 @@ TEST(ListSyncFailureTest, ListSync_StatementFails_RollsBackAndMarksListed)
          true, abc, {"a", "b", "c"}, true,
          {kBegin, ControlUpdate(2, 3, "L"), kRollback},
          SQLITE_CONSTRAINT, {{"L", "1", "3"}}, abcRows, {}},
-        // After a failed first synchronisation in this process. (A control
-        // row without its table gets the table made again: the hostile-file tests.)
-        {"listed without control row or table",
-         {},
-         false, {}, {"a", "b", "c"}, true,
-         {kBegin, ControlUpdate(2, 3, "L"), kCommit, "select * from L;", kRollback},
-         SQLITE_OK, {}, noTable, {}},
         {"table refuses a deletion",
          {"INSERT INTO control VALUES('L', 1, 3)",
           "CREATE TRIGGER refuse BEFORE DELETE ON L BEGIN SELECT RAISE(ABORT, 'no'); END"},
@@ -380,22 +368,53 @@ TEST(ListSyncFailureTest, ListSync_StatementFails_RollsBackAndMarksListed)
     }
 }
 
-// After the failed creation the list counts as stored: later Starts keep
-// working on the existing table, and the control row is never created.
-TEST_F(ListSyncTest, ListSync_TableWithoutControlRow_LaterStartUsesTheTable)
+// A list without its control row gets one with its range, and its table
+// keeps its counters: a table that was there before the list was known (the
+// first Start of every run), a row gone while the program runs, and a list
+// whose first synchronisation failed, which gets its table made as well.
+TEST(ListSyncControlRowTest, ListSync_NoControlRow_RowAddedAndCountersKept)
 {
-    StoredTable("L", {{"a", 1, 1, 1}, {"x", 2, 2, 2}});
-    WordListState& entry = List("L", {"a", "b"}, 1, 2, false);
-    EXPECT_EQ(ListSyncThread(&entry, "L"), SQLITE_ERROR);
-    log.Clear();
+    const std::string insertRow = "INSERT INTO control VALUES('L', 2, 3)";
+    const Table kept = {Row("a", 1, 1, 1), Row("b", 2, 2, 2), Row("c")};
+    const History keptHistory = {{"b", 2, 2, 2, 0, 1}, {"c", 0, 0, 0, 0, 2}};
+    struct Case {
+        const char* name;
+        bool withTable;
+        bool listed;
+        Texts log;
+        Table table;
+        History history;
+    };
+    const Case cases[] = {
+        {"table before the list was known", true, false,
+         {kBegin, insertRow, CreateTableText("L"), kCommit, "select * from L;", kBegin, WordDelete("L", "x"),
+          WordInsert("L", "c"), kCommit},
+         kept, keptHistory},
+        {"row gone while running", true, true,
+         {kBegin, ControlUpdate(2, 3, "L"), insertRow, kCommit, "select * from L;", kBegin, WordDelete("L", "x"),
+          WordInsert("L", "c"), kCommit},
+         kept, keptHistory},
+        {"first synchronisation failed", false, true,
+         {kBegin, ControlUpdate(2, 3, "L"), insertRow, kCommit, "select * from L;", kBegin, CreateTableText("L"),
+          NewWordInsert("L", "a"), NewWordInsert("L", "b"), NewWordInsert("L", "c"), kCommit},
+         {Row("a"), Row("b"), Row("c")}, {{"b", 0, 0, 0, 0, 1}, {"c", 0, 0, 0, 0, 2}}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        TestDatabase db;
+        if (c.withTable)
+            StoreTable(db, "L", {{"a", 1, 1, 1}, {"b", 2, 2, 2}, {"x", 3, 3, 3}});
+        WordListState& entry = List("L", {"a", "b", "c"}, 2, 3, c.listed);
+        StatementLog log;
 
-    EXPECT_EQ(ListSyncThread(&entry, "L"), SQLITE_OK);
+        EXPECT_EQ(ListSyncThread(&entry, "L"), SQLITE_OK);
 
-    EXPECT_EQ(log.Take(), (Texts{kBegin, ControlUpdate(1, 2, "L"), kCommit, "select * from L;", kBegin,
-                                 WordDelete("L", "x"), WordInsert("L", "b"), kCommit}));
-    EXPECT_EQ(TableRows("L"), (Table{Row("a", 1, 1, 1), Row("b")}));
-    EXPECT_EQ(ControlRows(), Table{});
-    EXPECT_EQ(DrillHistoryRows(), (History{{"a", 1, 1, 1, 0, 0}, {"b", 0, 0, 0, 0, 1}}));
+        EXPECT_EQ(log.Take(), c.log);
+        EXPECT_EQ(ControlRows(db), (Table{{"L", "2", "3"}}));
+        EXPECT_EQ(TableRows(db, "L"), c.table);
+        EXPECT_EQ(DrillHistoryRows(), c.history);
+        EXPECT_TRUE(entry.listed.load());
+    }
 }
 
 TEST_F(ListSyncTest, ListSync_WordsWithApostrophes_AreDoubledInEveryStatement)
