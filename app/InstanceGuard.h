@@ -15,6 +15,10 @@ class InstanceGuard : public QObject {
 public:
     enum class Claim { Held, OtherInstance, Unavailable };
 
+    // How long a second start waits for the running instance's answer. A
+    // stopped or hung instance must not hold the second start up for longer.
+    static constexpr int kWakeTimeoutMs = 2000;
+
     // `folder` holds the lock and the socket; empty when there is none to
     // use, which leaves the lock unavailable.
     explicit InstanceGuard(QString folder = RuntimeFolder());
@@ -40,7 +44,7 @@ public:
     // Run by a second start: connects (retrying while the running instance is
     // still starting up), asks for the wake and waits until it was delivered.
     // False when no running instance answered within `timeoutMs`.
-    bool SendWake(int timeoutMs = 10000) const;
+    bool SendWake(int timeoutMs = kWakeTimeoutMs) const;
 
 private:
     void OnNewConnection();
