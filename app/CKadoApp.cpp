@@ -40,11 +40,20 @@ int CKadoApp::InitInstance()
     }
 
     InstanceGuard instance;
-    if (!instance.TryAcquire()) {
+    switch (instance.TryAcquire()) {
+    case InstanceGuard::Claim::OtherInstance:
         instance.SendWake();
         return 1;
+    case InstanceGuard::Claim::Unavailable:
+        // Refusing to start would lock the learner out for good; running
+        // unguarded only loses the check.
+        std::fprintf(stderr, "vokabo: %s; a second instance can no longer be detected.\n",
+                     instance.Problem().toLocal8Bit().constData());
+        break;
+    case InstanceGuard::Claim::Held:
+        instance.Listen();
+        break;
     }
-    instance.Listen();
     EnsureControlTable();
 
     QFontDatabase::addApplicationFont(QString::fromLatin1(kFontFolder) + QString::fromLatin1(kFontFile));

@@ -1,5 +1,7 @@
 #include "app/DrawingObjects.h"
 
+#include <QFontMetrics>
+#include <QFontMetricsF>
 #include <QGuiApplication>
 #include <QPixmap>
 #include <QScreen>
@@ -29,12 +31,47 @@ QPen FramePen(int width, const QColor& colour)
     return pen;
 }
 
+// The bars' text was sized by its character cell: ascent plus descent,
+// internal leading included. The card label's height and the byte-count
+// widening of the drill bar were measured against that cell.
+constexpr int kBarCellHeight = 15;
+
+int CellHeight(QFont font, int pixelSize)
+{
+    font.setPixelSize(pixelSize);
+    const QFontMetrics metrics(font);
+    return metrics.ascent() + metrics.descent();
+}
+
+// Qt sizes a font by its em, and a face's cell is larger than its em by a
+// ratio of its own (1.16 for triphibian, 1.08 for IPAGothic), so the em comes
+// from the face that actually resolved, be it the face asked for or whatever
+// stands in for it when the font file is missing. Hinting rounds ascent and
+// descent separately, so a cell can step over the height: then the largest
+// em whose cell stays within it is taken.
+int PixelSizeForCell(const QFont& face, int cellHeight)
+{
+    constexpr int kProbeSize = 100;
+    QFont probe(face);
+    probe.setPixelSize(kProbeSize);
+    const QFontMetricsF metrics(probe);
+    const qreal ratio = (metrics.ascent() + metrics.descent()) / kProbeSize;
+    if (!(ratio > 0.5 && ratio < 2))
+        return cellHeight;
+    int size = qMax(1, qRound(cellHeight / ratio));
+    while (size > 1 && CellHeight(face, size) > cellHeight)
+        --size;
+    while (size < 2 * cellHeight && CellHeight(face, size + 1) <= cellHeight)
+        ++size;
+    return size;
+}
+
 QFont BarFont(const char* face, int weight, bool antialiased)
 {
     QFont font(QString::fromLatin1(face));
-    font.setPixelSize(15);
     font.setWeight(weight == 0 ? QFont::Normal : static_cast<QFont::Weight>(weight));
     font.setStyleHint(QFont::AnyStyle, antialiased ? QFont::PreferAntialias : QFont::PreferDefault);
+    font.setPixelSize(PixelSizeForCell(font, kBarCellHeight));
     return font;
 }
 

@@ -8,24 +8,34 @@
 #include <QLocalServer>
 #include <QLocalSocket>
 #include <QThread>
+#include <cerrno>
 #include <fcntl.h>
 #include <sys/file.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
 constexpr char kWakeRequest[] = "WM_DRILL_SHOW\n";
 constexpr char kWakeAnswer[] = "done\n";
 
-QString LockDirectory()
+QString FileName(const char* suffix)
 {
-    const QByteArray runtime = qgetenv("XDG_RUNTIME_DIR");
-    if (!runtime.isEmpty() && QDir(QString::fromLocal8Bit(runtime)).exists())
-        return QString::fromLocal8Bit(runtime);
-    return QDir::tempPath();
+    return QStringLiteral("vokabo-%1%2").arg(::getuid()).arg(QLatin1String(suffix));
+}
+
+// Nobody but this user can add, remove or replace what such a folder holds,
+// so a lock or socket found there is this user's own.
+bool IsPrivateFolder(const QString& folder, bool followLink)
+{
+    const QByteArray path = folder.toLocal8Bit();
+    struct stat info {};
+    if ((followLink ? ::stat(path.constData(), &info) : ::lstat(path.constData(), &info)) != 0)
+        return false;
+    return S_ISDIR(info.st_mode) && info.st_uid == ::getuid() && (info.st_mode & (S_IWGRP | S_IWOTH)) == 0;
 }
 } // namespace
 
-InstanceGuard::InstanceGuard(QString name, QObject* parent) : QObject(parent), m_name(std::move(name)) {}
+InstanceGuard::InstanceGuard(QString folder) : m_folder(std::move(folder)) {}
 
 InstanceGuard::~InstanceGuard()
 {
@@ -35,22 +45,49 @@ InstanceGuard::~InstanceGuard()
         ::close(m_lockFd);
 }
 
-QString InstanceGuard::DefaultName() { return QStringLiteral("vokabo-%1").arg(::getuid()); }
+QString InstanceGuard::RuntimeFolder(const QString& session, const QString& fallbackParent)
+{
+    if (QDir::isAbsolutePath(session) && IsPrivateFolder(session, true))
+        return session;
+    const QString own = QDir(fallbackParent).filePath(FileName(""));
+    // mkdir refuses anything already there, a planted link included; what is
+    // there is then judged as it is, without following links.
+    if (::mkdir(own.toLocal8Bit().constData(), 0700) != 0 && errno != EEXIST)
+        return {};
+    return IsPrivateFolder(own, false) ? own : QString();
+}
 
-bool InstanceGuard::TryAcquire()
+QString InstanceGuard::RuntimeFolder()
+{
+    // Not TMPDIR: two starts of one user must meet whatever their TMPDIR.
+    return RuntimeFolder(qEnvironmentVariable("XDG_RUNTIME_DIR"), QStringLiteral("/tmp"));
+}
+
+InstanceGuard::Claim InstanceGuard::TryAcquire()
 {
     if (m_lockFd >= 0)
-        return true;
-    const QByteArray path = QDir(LockDirectory()).filePath(m_name + QStringLiteral(".lock")).toLocal8Bit();
-    const int fd = ::open(path.constData(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
-    if (fd < 0)
-        return false;
+        return Claim::Held;
+    if (m_folder.isEmpty()) {
+        m_problem = QStringLiteral("no private folder for the instance lock (XDG_RUNTIME_DIR or /tmp/%1)")
+                        .arg(FileName(""));
+        return Claim::Unavailable;
+    }
+    const QString path = QDir(m_folder).filePath(FileName(".lock"));
+    const int fd = ::open(path.toLocal8Bit().constData(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600);
+    if (fd < 0) {
+        m_problem = QStringLiteral("cannot open the instance lock %1: %2").arg(path, qt_error_string(errno));
+        return Claim::Unavailable;
+    }
     if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
+        const int error = errno;
         ::close(fd);
-        return false;
+        if (error == EWOULDBLOCK)
+            return Claim::OtherInstance;
+        m_problem = QStringLiteral("cannot lock the instance lock %1: %2").arg(path, qt_error_string(error));
+        return Claim::Unavailable;
     }
     m_lockFd = fd;
-    return true;
+    return Claim::Held;
 }
 
 bool InstanceGuard::Listen()
@@ -59,11 +96,12 @@ bool InstanceGuard::Listen()
         return false;
     // Only the lock holder gets here, so a socket file still lying about
     // belongs to an instance that died.
-    QLocalServer::removeServer(m_name);
+    const QString socket = QDir(m_folder).filePath(FileName(".socket"));
+    QLocalServer::removeServer(socket);
     m_server = new QLocalServer(this);
     m_server->setSocketOptions(QLocalServer::UserAccessOption);
     connect(m_server, &QLocalServer::newConnection, this, &InstanceGuard::OnNewConnection);
-    return m_server->listen(m_name);
+    return m_server->listen(socket);
 }
 
 void InstanceGuard::OnNewConnection()
@@ -85,10 +123,12 @@ void InstanceGuard::OnNewConnection()
 
 bool InstanceGuard::SendWake(int timeoutMs) const
 {
+    if (m_folder.isEmpty())
+        return false;
     QDeadlineTimer deadline(timeoutMs);
     QLocalSocket socket;
     for (;;) {
-        socket.connectToServer(m_name);
+        socket.connectToServer(QDir(m_folder).filePath(FileName(".socket")));
         if (socket.waitForConnected(qMax<qint64>(1, qMin<qint64>(500, deadline.remainingTime()))))
             break;
         if (deadline.hasExpired())

@@ -8,30 +8,49 @@ class QLocalServer;
 // already runs (a per-user lock held for the process's life; the system
 // drops it when the process ends, also after a crash) and a per-user local
 // socket through which a second start wakes the running instance's drill bar.
+// Lock and socket live side by side in one private folder of the user, so
+// every start that finds the lock also finds the socket.
 class InstanceGuard : public QObject {
     Q_OBJECT
 public:
-    // `name` keys the lock and the socket; the program uses DefaultName().
-    explicit InstanceGuard(QString name = DefaultName(), QObject* parent = nullptr);
+    enum class Claim { Held, OtherInstance, Unavailable };
+
+    // How long a second start waits for the running instance's answer. A
+    // stopped or hung instance must not hold the second start up for longer.
+    static constexpr int kWakeTimeoutMs = 2000;
+
+    // `folder` holds the lock and the socket; empty when there is none to
+    // use, which leaves the lock unavailable.
+    explicit InstanceGuard(QString folder = RuntimeFolder());
     ~InstanceGuard() override;
 
-    static QString DefaultName();
+    // The session's runtime folder (XDG_RUNTIME_DIR) when it is one: a folder
+    // of this user's that nobody else may write to. Otherwise the folder
+    // "vokabo-UID" under `fallbackParent`, made private if missing and taken
+    // only if it is a real folder of this user's that nobody else may write
+    // to. Empty when neither is safe.
+    static QString RuntimeFolder(const QString& session, const QString& fallbackParent);
+    static QString RuntimeFolder();
 
-    // True when this process is now the running instance.
-    bool TryAcquire();
+    // Held: this process is now the running instance. OtherInstance: another
+    // process holds the lock. Unavailable: the lock cannot be had at all, and
+    // Problem() says why.
+    Claim TryAcquire();
     bool IsHeld() const { return m_lockFd >= 0; }
+    QString Problem() const { return m_problem; }
     // Starts answering wakes: each one is delivered to BarWindow, if a bar is
     // open, before the waiting second start gets its answer.
     bool Listen();
     // Run by a second start: connects (retrying while the running instance is
     // still starting up), asks for the wake and waits until it was delivered.
     // False when no running instance answered within `timeoutMs`.
-    bool SendWake(int timeoutMs = 10000) const;
+    bool SendWake(int timeoutMs = kWakeTimeoutMs) const;
 
 private:
     void OnNewConnection();
 
-    QString m_name;
+    QString m_folder;
+    QString m_problem;
     int m_lockFd = -1;
     QLocalServer* m_server = nullptr;
 };

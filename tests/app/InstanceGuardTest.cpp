@@ -1,19 +1,24 @@
 // The single-instance rule and the wake of a running drill bar, in-process
 // and against the real program.
+#include "RealProgram.h"
 #include "app/InstanceGuard.h"
 #include "app/SharedValues.h"
 #include "app/WinMessages.h"
+#include "tools/HostileFolder.h"
 
 #include <QCoreApplication>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QProcess>
 #include <QTemporaryDir>
-#include <QUuid>
 #include <QWidget>
 #include <atomic>
+#include <functional>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <thread>
+#include <unistd.h>
+#include <vector>
 
 namespace {
 
@@ -33,7 +38,7 @@ protected:
     }
 };
 
-QString UniqueName() { return QStringLiteral("vokabo-test-") + QUuid::createUuid().toString(QUuid::Id128); }
+using Claim = InstanceGuard::Claim;
 
 // Keeps this process's event loop turning (the running instance answers
 // wakes from it) until `done` holds or the time is up.
@@ -78,13 +83,6 @@ ProcessResult RunProgram(const QString& workingDirectory, const QProcessEnvironm
     return {program.exitCode(), QString::fromLocal8Bit(program.readAllStandardError())};
 }
 
-QProcessEnvironment OffscreenEnvironment()
-{
-    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
-    return environment;
-}
-
 class BarWindowScope {
 public:
     explicit BarWindowScope(QWidget* bar) { BarWindow = bar; }
@@ -95,22 +93,23 @@ public:
 
 TEST(InstanceGuard, SecondHolder_IsRefusedUntilTheFirstEnds)
 {
-    const QString name = UniqueName();
-    auto first = std::make_unique<InstanceGuard>(name);
-    InstanceGuard second(name);
+    QTemporaryDir folder;
+    auto first = std::make_unique<InstanceGuard>(folder.path());
+    InstanceGuard second(folder.path());
 
-    ASSERT_TRUE(first->TryAcquire());
-    EXPECT_FALSE(second.TryAcquire());
+    ASSERT_EQ(first->TryAcquire(), Claim::Held);
+    EXPECT_EQ(second.TryAcquire(), Claim::OtherInstance);
 
     first.reset();
-    EXPECT_TRUE(second.TryAcquire());
+    EXPECT_EQ(second.TryAcquire(), Claim::Held);
+    EXPECT_EQ(InstanceGuard(QString()).TryAcquire(), Claim::Unavailable);
 }
 
 TEST(InstanceGuard, Wake_ReachesTheOpenBarBeforeTheSecondStartGetsItsAnswer)
 {
-    const QString name = UniqueName();
-    InstanceGuard running(name);
-    ASSERT_TRUE(running.TryAcquire());
+    QTemporaryDir folder;
+    InstanceGuard running(folder.path());
+    ASSERT_EQ(running.TryAcquire(), Claim::Held);
     ASSERT_TRUE(running.Listen());
     WakeRecorder bar;
     BarWindowScope scope(&bar);
@@ -119,7 +118,7 @@ TEST(InstanceGuard, Wake_ReachesTheOpenBarBeforeTheSecondStartGetsItsAnswer)
     std::atomic<bool> answered{false};
     int wakesSeenAtAnswer = -1;
     std::thread secondStart([&] {
-        answered = InstanceGuard(name).SendWake(10000);
+        answered = InstanceGuard(folder.path()).SendWake(10000);
         finished = true;
     });
     ASSERT_TRUE(SpinUntil([&] {
@@ -135,15 +134,15 @@ TEST(InstanceGuard, Wake_ReachesTheOpenBarBeforeTheSecondStartGetsItsAnswer)
 
 TEST(InstanceGuard, Wake_WithoutBar_IsAnsweredAndGoesNowhere)
 {
-    const QString name = UniqueName();
-    InstanceGuard running(name);
-    ASSERT_TRUE(running.TryAcquire());
+    QTemporaryDir folder;
+    InstanceGuard running(folder.path());
+    ASSERT_EQ(running.TryAcquire(), Claim::Held);
     ASSERT_TRUE(running.Listen());
 
     std::atomic<bool> finished{false};
     std::atomic<bool> answered{false};
     std::thread secondStart([&] {
-        answered = InstanceGuard(name).SendWake(10000);
+        answered = InstanceGuard(folder.path()).SendWake(10000);
         finished = true;
     });
     ASSERT_TRUE(SpinUntil([&] { return finished.load(); }));
@@ -153,39 +152,109 @@ TEST(InstanceGuard, Wake_WithoutBar_IsAnsweredAndGoesNowhere)
 
 TEST(InstanceGuard, Wake_WithNobodyListening_GivesUpAfterItsTimeout)
 {
-    EXPECT_FALSE(InstanceGuard(UniqueName()).SendWake(300));
+    QTemporaryDir folder;
+    EXPECT_FALSE(InstanceGuard(folder.path()).SendWake(300));
 }
 
-// The real program: these hold the per-user lock of the program itself.
-TEST(Startup, SecondStart_WakesTheRunningInstanceAndExitsWithOne)
+// The lock and the socket go only where nobody else can put a lock or a
+// socket of their own in their place.
+TEST(InstanceGuard, RuntimeFolder_IsTheSessionsOrAPrivateOneOfTheUsers)
 {
-    InstanceGuard running;
-    ASSERT_TRUE(running.TryAcquire()) << "another Vokabo runs for this user";
+    QTemporaryDir top;
+    const QString session = top.filePath(QStringLiteral("session"));
+    const QString parent = top.filePath(QStringLiteral("tmp"));
+    const QString own = parent + QStringLiteral("/vokabo-%1").arg(::getuid());
+    const auto folder = [](const QString& path, mode_t mode) {
+        return QDir().mkpath(path) && ::chmod(path.toLocal8Bit().constData(), mode) == 0;
+    };
+    struct Case {
+        const char* name;
+        std::function<bool()> prepare; // false: cannot be made here
+        QString sessionValue;
+        QString expected;
+    };
+    const std::vector<Case> cases = {
+        {"private session folder", [&] { return folder(session, 0700); }, session, session},
+        {"no session folder", [] { return true; }, QString(), own},
+        {"session folder others can write", [&] { return folder(session, 0777); }, session, own},
+        {"relative session folder", [] { return true; }, QStringLiteral("run"), own},
+        {"own folder already there", [&] { return folder(own, 0700); }, QString(), own},
+        {"own folder others can write", [&] { return folder(own, 0733); }, QString(), QString()},
+        {"own folder is a link", [&] { return folder(session, 0700) && QFile::link(session, own); }, QString(),
+         QString()},
+        {"own folder is a file", [&] { return QFile(own).open(QIODevice::WriteOnly); }, QString(), QString()},
+        {"own folder of another user",
+         [&] { return folder(own, 0700) && ::chown(own.toLocal8Bit().constData(), 65534, 65534) == 0; }, QString(),
+         QString()},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        QFile::remove(own);
+        QDir(own).removeRecursively();
+        QDir(session).removeRecursively();
+        ASSERT_TRUE(QDir().mkpath(parent));
+        if (c.prepare()) { // chown needs root
+            EXPECT_EQ(InstanceGuard::RuntimeFolder(c.sessionValue, parent), c.expected);
+        }
+    }
+}
+
+// The real program. A second start, in a TMPDIR of its own, wakes the running
+// instance and leaves save.db as it was: not even control is made there.
+TEST(Startup, SecondStart_WakesTheRunningInstanceAndLeavesSaveDbAsItWas)
+{
+    RealProgram program;
+    InstanceGuard running(program.RuntimeFolder());
+    ASSERT_EQ(running.TryAcquire(), Claim::Held);
     ASSERT_TRUE(running.Listen());
     WakeRecorder bar;
     BarWindowScope scope(&bar);
-    QTemporaryDir folder;
+    hostile::HostileFolder folder;
+    folder.Build(hostile::WordTable("DUO"));
+    const std::string bytes = folder.Bytes();
 
-    const ProcessResult result = RunProgram(folder.path(), OffscreenEnvironment());
+    const ProcessResult result = RunProgram(QString::fromStdString(folder.Dir()), program.Environment());
 
     EXPECT_EQ(result.exitCode, 1);
     EXPECT_EQ(bar.wakes, 1);
-    // A second start leaves no trace of its own beside the file SQLite made.
-    EXPECT_EQ(QDir(folder.path()).entryList(QDir::NoDotAndDotDot | QDir::AllEntries),
+    EXPECT_EQ(folder.Bytes(), bytes);
+    EXPECT_EQ(QDir(QString::fromStdString(folder.Dir())).entryList(QDir::NoDotAndDotDot | QDir::AllEntries),
               QStringList{QStringLiteral("save.db")});
+}
+
+// A lock that cannot be opened must not keep Vokabo from starting ever
+// again: it runs unguarded and says so in one line.
+TEST(Startup, LockThatCannotBeOpened_RunsAndSaysSoInOneLine)
+{
+    RealProgram program;
+    ASSERT_TRUE(QDir(program.RuntimeFolder()).mkdir(QStringLiteral("vokabo-%1.lock").arg(::getuid())));
+    QTemporaryDir folder;
+
+    const auto run = program.Start(folder.path());
+
+    // Only a start past the instance check writes to save.db.
+    EXPECT_TRUE(SpinUntil([&] { return QFileInfo(folder.filePath(QStringLiteral("save.db"))).size() > 0; }));
+    EXPECT_EQ(run->state(), QProcess::Running);
+    RealProgram::Stop(*run);
+    EXPECT_EQ(run->exitStatus(), QProcess::CrashExit) << "ended by SIGTERM, not by itself";
+    const QString standardError = QString::fromLocal8Bit(run->readAllStandardError());
+    EXPECT_TRUE(standardError.contains(QStringLiteral("a second instance can no longer be detected")))
+        << standardError.toStdString();
+    EXPECT_EQ(OwnLines(standardError), 1);
 }
 
 TEST(Startup, UnusableDatabase_ExitsWithOneBeforeTouchingTheInstanceLock)
 {
-    InstanceGuard running;
-    ASSERT_TRUE(running.TryAcquire()) << "another Vokabo runs for this user";
+    RealProgram program;
+    InstanceGuard running(program.RuntimeFolder());
+    ASSERT_EQ(running.TryAcquire(), Claim::Held);
     ASSERT_TRUE(running.Listen());
     WakeRecorder bar;
     BarWindowScope scope(&bar);
     QTemporaryDir folder;
     ASSERT_TRUE(QDir(folder.path()).mkdir(QStringLiteral("save.db")));
 
-    const ProcessResult result = RunProgram(folder.path(), OffscreenEnvironment());
+    const ProcessResult result = RunProgram(folder.path(), program.Environment());
 
     EXPECT_EQ(result.exitCode, 1);
     EXPECT_EQ(bar.wakes, 0);

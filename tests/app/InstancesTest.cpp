@@ -1,5 +1,6 @@
-// Ten starts of the real program at the same moment, by the same user in the
-// same data folder: exactly one runs on, the nine others end with code 1.
+// Starts of the real program by the same user in the same data folder:
+// exactly one runs on, every other ends with code 1, and none waits for long
+// on a running instance that does not answer.
 #include "RealProgram.h"
 
 #include <QDeadlineTimer>
@@ -8,6 +9,7 @@
 
 #include <gtest/gtest.h>
 
+#include <csignal>
 #include <memory>
 #include <vector>
 
@@ -55,6 +57,28 @@ TEST(Instances, TenSimultaneousStarts_OneRunsNineEndWithOne)
     EXPECT_EQ(endedWithOne, 9);
     for (auto& start : starts)
         RealProgram::Stop(*start);
+}
+
+TEST(Instances, SecondStart_AgainstAStoppedInstance_EndsWithOneAndLeavesItRunning)
+{
+    QTemporaryDir folder;
+    RealProgram program;
+    const auto first = program.Start(folder.path());
+    ASSERT_TRUE(program.Answers(20000));
+
+    ::kill(static_cast<pid_t>(first->processId()), SIGSTOP);
+    const auto second = program.Start(folder.path());
+    const bool ended = second->waitForFinished(10000);
+    ::kill(static_cast<pid_t>(first->processId()), SIGCONT);
+
+    EXPECT_TRUE(ended) << "the second start hangs on the stopped instance";
+    EXPECT_EQ(second->exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(second->exitCode(), 1);
+    // The wake it gave up on does the first instance no harm.
+    EXPECT_TRUE(program.Answers(10000));
+    EXPECT_EQ(first->state(), QProcess::Running);
+    RealProgram::Stop(*second);
+    RealProgram::Stop(*first);
 }
 
 } // namespace

@@ -24,11 +24,15 @@ public:
                               QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
     }
 
+    QString RuntimeFolder() const { return m_runtime.filePath(QStringLiteral("run")); }
+
+    // TMPDIR differs from the test's own: the lock and the socket must not
+    // depend on it.
     QProcessEnvironment Environment() const
     {
         QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
         environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
-        environment.insert(QStringLiteral("XDG_RUNTIME_DIR"), m_runtime.filePath(QStringLiteral("run")));
+        environment.insert(QStringLiteral("XDG_RUNTIME_DIR"), RuntimeFolder());
         environment.insert(QStringLiteral("TMPDIR"), m_runtime.filePath(QStringLiteral("tmp")));
         return environment;
     }
@@ -46,11 +50,7 @@ public:
 
     // True once the running instance has answered a wake, which it does from
     // its main dialog's event loop: the program is up and responsive.
-    bool Answers(int timeoutMs) const
-    {
-        const QString socket = m_runtime.filePath(QStringLiteral("tmp/vokabo-%1").arg(::getuid()));
-        return InstanceGuard(socket).SendWake(timeoutMs);
-    }
+    bool Answers(int timeoutMs) const { return InstanceGuard(RuntimeFolder()).SendWake(timeoutMs); }
 
     // SIGTERM, as the desktop ends a program at logout.
     static void Stop(QProcess& program)

@@ -1,5 +1,6 @@
 // The Windows faces of the bars and dialogs resolve to installed Japanese
 // fonts that can draw every built-in meaning.
+#include "app/DrawingObjects.h"
 #include "app/FontSetup.h"
 #include "store/BuiltinLists.h"
 #include "store/Cp932.h"
@@ -8,6 +9,7 @@
 
 #include <QFont>
 #include <QFontInfo>
+#include <QFontMetrics>
 #include <QFontMetricsF>
 #include <QRawFont>
 #include <QString>
@@ -66,4 +68,17 @@ TEST(FontSetup, System_ResolvesToAJapaneseFace)
                                   QStringLiteral("IPAGothic")};
     EXPECT_TRUE(japanese.contains(QFontInfo(system).family())) << QFontInfo(system).family().toStdString();
     EXPECT_EQ(CharactersWithoutGlyph(system), QStringList{});
+}
+
+// The card label's height and the drill bar's widening by bytes were made
+// for text whose character cell (ascent plus descent) is 15 pixels; an em of
+// 15 pixels draws the phonetic text a sixth larger and overflows the label.
+TEST(FontSetup, BarFonts_HaveACellOf15PixelsInTheirOwnFaces)
+{
+    EXPECT_EQ(QFontInfo(PhoneticFont).family(), QStringLiteral("triphibian"));
+    EXPECT_EQ(QFontInfo(GothicFont).family(), QStringLiteral("IPAGothic"));
+    for (const QFont* font : {&PhoneticFont, &GothicFont}) {
+        const QFontMetrics metrics(*font);
+        EXPECT_EQ(metrics.ascent() + metrics.descent(), 15) << QFontInfo(*font).family().toStdString();
+    }
 }
