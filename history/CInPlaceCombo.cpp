@@ -47,12 +47,10 @@ bool CInPlaceCombo::CreateEditorWindow(const QRect& rect, CComboListCtrl* parent
 {
     if (!AttachToList(parent))
         return false;
-    m_windowRect = rect;
     // The field keeps its natural height; the rest of the rectangle is the
-    // drop-down's, one field height per row.
-    const int fieldHeight = std::min(sizeHint().height(), rect.height());
-    setGeometry(rect.left(), rect.top(), rect.width(), fieldHeight);
-    setMaxVisibleItems(std::max(1, rect.height() / std::max(1, fieldHeight) - 1));
+    // drop-down's: one row more than the items, up to the list's limit.
+    setGeometry(rect.left(), rect.top(), rect.width(), std::min(sizeHint().height(), rect.height()));
+    setMaxVisibleItems(static_cast<int>(std::min<qsizetype>(m_items.size(), CComboListCtrl::kMaxComboDropRows)) + 1);
     m_windowOpen = true;
     show();
     setFocus(Qt::OtherFocusReason);

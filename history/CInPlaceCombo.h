@@ -27,9 +27,6 @@ public:
     // ignoring case; returns its index, or -1 (selection unchanged) when none does.
     int SelectString(int startAfter, const QString& text);
 
-    // The window's rectangle as opened: the cell, with the drop-down's room below it.
-    QRect WindowRect() const { return m_windowRect; }
-
     void hidePopup() override;
 
     QStringList m_items;
@@ -47,5 +44,4 @@ private:
     bool CreateEditorWindow(const QRect& rect, CComboListCtrl* parent);
 
     static CInPlaceCombo* s_instance;
-    QRect m_windowRect;
 };

@@ -176,6 +176,7 @@ void X11HotKeyGrabber::stop()
     XcbReply<xcb_generic_error_t> error(xcb_request_check(m_connection, last));
     m_grabs.clear();
     m_held.fill(false);
+    m_lastRelease.reset();
 }
 
 const X11HotKeyGrabber::Grab* X11HotKeyGrabber::findGrab(
@@ -201,12 +202,19 @@ bool X11HotKeyGrabber::nativeEventFilter(const QByteArray& eventType, void* mess
     const auto* key = reinterpret_cast<const xcb_key_press_event_t*>(event);
     if (type == XCB_KEY_RELEASE) {
         // The release may come with the modifiers already let go.
-        return std::exchange(m_held[key->detail], false);
+        if (!std::exchange(m_held[key->detail], false))
+            return false;
+        m_lastRelease = Release{key->detail, key->time};
+        return true;
     }
+    const bool repeat = m_held[key->detail]
+        || (m_lastRelease && m_lastRelease->keycode == key->detail && m_lastRelease->time == key->time);
+    m_lastRelease.reset();
     const Grab* grab = findGrab(key->event, key->detail, key->state);
     if (!grab)
         return false;
-    if (!std::exchange(m_held[key->detail], true))
+    m_held[key->detail] = true;
+    if (!repeat)
         m_sink(grab->message);
     return true;
 }

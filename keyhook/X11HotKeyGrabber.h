@@ -5,6 +5,7 @@
 #include <QAbstractNativeEventFilter>
 #include <array>
 #include <cstdint>
+#include <optional>
 #include <vector>
 
 struct xcb_connection_t;
@@ -42,4 +43,11 @@ private:
     // Keys pressed and not yet released, so that the auto-repeat of a held
     // hot key counts once.
     std::array<bool, 256> m_held{};
+    // The last release of a held key. While a key repeats, X sends a release
+    // and a press with one time stamp; a press that matches it is a repeat.
+    struct Release {
+        std::uint8_t keycode;
+        std::uint32_t time;
+    };
+    std::optional<Release> m_lastRelease;
 };

@@ -350,24 +350,23 @@ TEST_F(ComboListCtrl, ClickOnOtherCellWhileEditing_OnlyCommitsTheOpenEdit)
     EXPECT_EQ(combo->m_row, 2);
 }
 
-TEST(ComboListCtrlGeometry, ComboWindowHeight_GrowsWithItemsUpToTwelveCells)
+TEST(ComboListCtrlGeometry, ComboDropDown_ShowsOneRowMoreThanItemsUpToEleven)
 {
     ListHost host(3, {130, 60, 80});
     host.list->MarkComboColumn(2, true);
     host.ShowActive();
-    const int h = host.list->visualRect(host.list->model()->index(1, 2)).height();
     const QRect cell = host.list->visualRect(host.list->model()->index(1, 2));
     const struct {
         int items;
-        int cells;
-    } cases[] = {{0, 2}, {3, 5}, {9, 11}, {10, 12}, {25, 12}};
+        int rows;
+    } cases[] = {{0, 1}, {3, 4}, {9, 10}, {10, 11}, {25, 11}};
     for (const auto& c : cases) {
         QStringList items;
         for (int i = 0; i < c.items; ++i)
             items << QStringLiteral("item%1").arg(i);
         CInPlaceCombo* combo = host.list->OpenComboEditor(1, 2, items, QString());
         ASSERT_NE(combo, nullptr);
-        EXPECT_EQ(combo->WindowRect(), QRect(cell.left(), cell.top(), 80, h * c.cells)) << c.items;
+        EXPECT_EQ(combo->maxVisibleItems(), c.rows) << c.items;
         EXPECT_EQ(combo->geometry().topLeft(), cell.topLeft());
         host.list->setFocus();
         Settle();

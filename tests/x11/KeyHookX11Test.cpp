@@ -17,6 +17,7 @@
 #include <X11/keysym.h>
 #include <xcb/xcb.h>
 
+#include <algorithm>
 #include <functional>
 #include <memory>
 #include <vector>
@@ -108,12 +109,18 @@ public:
     // Ctrl+Alt+Shift+key, pressed and released as a person would.
     void typeHotKey(KeySym key)
     {
-        const KeySym modifiers[] = {XK_Control_L, XK_Alt_L, XK_Shift_L};
-        for (KeySym modifier : modifiers)
-            fake(modifier, true);
-        tap(key);
-        for (KeySym modifier : modifiers)
-            fake(modifier, false);
+        pressHotKey(key, true);
+        pressHotKey(key, false);
+    }
+
+    // Ctrl+Alt+Shift+key held down (with the server's auto-repeat on) or let go.
+    void pressHotKey(KeySym key, bool down)
+    {
+        if (down)
+            XAutoRepeatOn(m_display.get());
+        const KeySym keys[] = {XK_Control_L, XK_Alt_L, XK_Shift_L, key};
+        for (int i = 0; i < 4; ++i)
+            fake(keys[down ? i : 3 - i], down);
         XSync(m_display.get(), False);
     }
 
@@ -247,9 +254,31 @@ TEST_F(KeyHookX11Test, HotKey_OtherClientFocused_ReachesTargetUnderEveryLockStat
     }
 }
 
+// Sees the X errors and key presses that reach Qt's event stream. Made after
+// the hook, it sees them before the hook does.
+class XEventWatch : public QAbstractNativeEventFilter {
+public:
+    XEventWatch() { QCoreApplication::instance()->installNativeEventFilter(this); }
+    ~XEventWatch() override { QCoreApplication::instance()->removeNativeEventFilter(this); }
+
+    bool nativeEventFilter(const QByteArray& eventType, void* message, qintptr*) override
+    {
+        const auto* event = static_cast<const xcb_generic_event_t*>(message);
+        if (eventType == "xcb_generic_event_t" && event->response_type == 0)
+            errorCodes.push_back(reinterpret_cast<const xcb_generic_error_t*>(event)->error_code);
+        if (eventType == "xcb_generic_event_t" && (event->response_type & ~0x80) == XCB_KEY_PRESS)
+            keyPresses.push_back(reinterpret_cast<const xcb_key_press_event_t*>(event)->detail);
+        return false;
+    }
+
+    std::vector<int> errorCodes;
+    std::vector<int> keyPresses;
+};
+
 // The usual case: the program's own answer bar has the focus. The hot key
 // still goes to the target and never reaches the widget; other keys do.
-TEST_F(KeyHookX11Test, HotKey_OwnWindowFocused_ReachesTargetNotWidget)
+// Held until the server repeats it, it acts once.
+TEST_F(KeyHookX11Test, HotKey_OwnWindowFocusedAndHeld_ReachesTargetOnceNotWidget)
 {
     KeyWindow window;
     window.resize(200, 50);
@@ -257,8 +286,15 @@ TEST_F(KeyHookX11Test, HotKey_OwnWindowFocused_ReachesTargetNotWidget)
     window.activateWindow();
     ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
     ASSERT_EQ(SetKeyHook(1, 1, &target), 1);
+    XEventWatch watch;
 
-    foreign->typeHotKey(XK_f);
+    const int f = foreign->keycode(XK_f);
+    foreign->pressHotKey(XK_f, true);
+    const QDeadlineTimer repeats(5000);
+    while (std::count(watch.keyPresses.begin(), watch.keyPresses.end(), f) < 3 && !repeats.hasExpired())
+        QTest::qWait(5);
+    foreign->pressHotKey(XK_f, false);
+    ASSERT_GE(std::count(watch.keyPresses.begin(), watch.keyPresses.end(), f), 3) << "the key did not repeat";
     foreign->typeKey(XK_g);
     const QDeadlineTimer deadline(5000);
     while (window.keys.empty() && !deadline.hasExpired())
@@ -288,28 +324,11 @@ TEST_F(KeyHookX11Test, HotKey_RemovedOrSuspended_ReachesFocusedWindow)
     }
 }
 
-// Sees the X errors that reach Qt's event stream, where Qt would report them.
-class XErrorWatch : public QAbstractNativeEventFilter {
-public:
-    XErrorWatch() { QCoreApplication::instance()->installNativeEventFilter(this); }
-    ~XErrorWatch() override { QCoreApplication::instance()->removeNativeEventFilter(this); }
-
-    bool nativeEventFilter(const QByteArray& eventType, void* message, qintptr*) override
-    {
-        const auto* event = static_cast<const xcb_generic_event_t*>(message);
-        if (eventType == "xcb_generic_event_t" && event->response_type == 0)
-            errorCodes.push_back(reinterpret_cast<const xcb_generic_error_t*>(event)->error_code);
-        return false;
-    }
-
-    std::vector<int> errorCodes;
-};
-
 // Given another program holding one of the keys, the hook takes the other
 // three without a word, and leaves that program's grab intact on removal.
 TEST_F(KeyHookX11Test, SetKeyHook_KeyHeldByOtherProgram_OthersWorkSilently)
 {
-    XErrorWatch errors;
+    XEventWatch errors;
     foreign->grabHotKey(XK_m);
 
     EXPECT_EQ(SetKeyHook(1, 1, &target), 1);
