@@ -5,8 +5,8 @@
 #include "app/InstanceGuard.h"
 #include "dialogs/CmainDlg.h"
 #include "store/Database.h"
-#include "store/ListSync.h"
 #include "store/Preload.h"
+#include "store/StoreWork.h"
 #include "store/WordStore.h"
 
 #include <QFontDatabase>
@@ -69,10 +69,7 @@ int CKadoApp::InitInstance()
         mainDialog.DoModal();
 
         ReleaseDrawingObjects();
-        // No thread may still use the connection when it closes.
-        preload.join();
-        WaitForListSync();
-        CloseDatabase();
+        CloseStore(preload);
     }
     return 0;
 }

@@ -25,7 +25,6 @@ namespace {
 
 constexpr char kListName[] = "DUO";
 using Folder = const BenchFolder&;
-using WordCounts = std::map<std::string, std::int32_t, UnsignedByteLess>;
 
 WordCounts CountsOfOneRightAnswer(const std::vector<WordCard>& cards)
 {

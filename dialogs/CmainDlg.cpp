@@ -4,7 +4,7 @@
 #include "app/SjisText.h"
 #include "dialogs/StartRange.h"
 #include "store/BuiltinLists.h"
-#include "store/ListSync.h"
+#include "store/StoreWork.h"
 #include "store/WordStore.h"
 
 #include <QCheckBox>
@@ -142,12 +142,7 @@ void CmainDlg::OnBnClickedStart()
     if (!range.accepted)
         return;
 
-    // The previous synchronisation reads beg and end while it runs; it has
-    // to be finished before they change.
-    WaitForListSync();
-    list->beg = range.first;
-    list->end = range.last;
-    StartListSync(*list, name);
+    StartListSyncWithRange(*list, name, range.first, range.last);
 
     const int level = m_levelCombo->currentIndex();
     const std::int32_t failed =

@@ -11,8 +11,7 @@
 #include "dialogs/CtestInputDlg.h"
 #include "history/CEditDescendant.h"
 #include "keyhook/KeyHook.h"
-#include "store/Database.h"
-#include "store/ListSync.h"
+#include "store/StoreWork.h"
 
 #include <QCheckBox>
 #include <QGuiApplication>
@@ -28,8 +27,6 @@
 #include <cstdarg>
 #include <cstdio>
 #include <cstring>
-#include <mutex>
-#include <sqlite3.h>
 
 // The hot-key library posts its events with the numbers of the drill messages.
 static_assert(KeyHookMessage::Reveal == WM_DRILL_REVEAL);
@@ -681,31 +678,9 @@ void CKadoDlg::EndDrill()
     EndDialog(0);
 }
 
-// One transaction for the whole drill: either every count of it reaches the
-// table or none does. Failures are not shown; the drill ends the same way.
+// Failures are not shown; the drill ends the same way.
 void CKadoDlg::WriteResults()
 {
-    // The synchronisation started with this drill creates the table and
-    // holds StoreLock meanwhile; waiting for it outside the lock keeps the
-    // order of the two writers fixed.
-    WaitForListSync();
-    std::lock_guard lock(StoreLock);
-
-    ErrorText error;
-    if (ExecStatement(sql::kBegin, &error) != SQLITE_OK)
-        return;
-    const std::string table =
-        TableNameForStatement(std::string_view(m_listName, strnlen(m_listName, sizeof m_listName)));
-    for (const auto& [word, count] : m_wordCounts) {
-        const std::string quoted = QuoteWord(word);
-        const StatementText statement =
-            m_mode == kTest ? FormatStatement(sql::kUpdateTest, table.c_str(), count - 1, count, quoted.c_str())
-                            : FormatStatement(sql::kUpdateFree, table.c_str(), count, quoted.c_str());
-        if (ExecStatement(statement, &error) != SQLITE_OK) {
-            ExecStatement(sql::kRollback);
-            return;
-        }
-    }
-    if (ExecStatement(sql::kCommit) != SQLITE_OK)
-        ExecStatement(sql::kRollback);
+    WriteBackDrill(std::string_view(m_listName, strnlen(m_listName, sizeof m_listName)), m_mode == kTest,
+                   m_wordCounts);
 }

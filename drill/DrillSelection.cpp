@@ -1,18 +1,8 @@
 #include "drill/DrillSelection.h"
 
-#include <cstring>
 #include <mutex>
 #include <random>
 #include <utility>
-
-bool UnsignedByteLess::operator()(const std::string& a, const std::string& b) const
-{
-    // std::string compares through char_traits<char>, which compares as
-    // unsigned char; spelled out so the order never depends on it.
-    const std::size_t n = a.size() < b.size() ? a.size() : b.size();
-    const int c = std::memcmp(a.data(), b.data(), n);
-    return c != 0 ? c < 0 : a.size() < b.size();
-}
 
 namespace {
 

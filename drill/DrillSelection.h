@@ -1,19 +1,11 @@
 #pragma once
 #include <cstdint>
 #include <functional>
-#include <map>
 #include <set>
 #include <string>
 #include <vector>
 
 #include "store/WordStore.h"
-
-// Words compare as unsigned bytes, shorter prefix first; this is also the
-// order in which a drill's results are written back.
-struct UnsignedByteLess {
-    using is_transparent = void;
-    bool operator()(const std::string& a, const std::string& b) const;
-};
 
 // The drill's words and bookkeeping, held by the drill bar and refilled at
 // every Start.
@@ -29,7 +21,7 @@ public:
     std::vector<WordCard> m_nextPassCards;
     std::set<std::string, UnsignedByteLess> m_knownWords;
     std::int32_t m_levelFilter = 0;
-    std::map<std::string, std::int32_t, UnsignedByteLess> m_wordCounts;
+    WordCounts m_wordCounts;
 };
 
 // A number in 0 .. n - 1 for n >= 1.

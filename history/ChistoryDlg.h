@@ -4,7 +4,6 @@
 #include "store/WordStore.h"
 
 #include <cstdint>
-#include <map>
 #include <string>
 #include <vector>
 
@@ -24,7 +23,7 @@ public:
     // 1 after a test drill, 0 after preview or free practice.
     std::uint8_t m_testMode = 0;
     // The drill's counts per word (the drill bar's map; read only).
-    const std::map<std::string, std::int32_t, UnsignedByteLess>* m_wordCounts = nullptr;
+    const WordCounts* m_wordCounts = nullptr;
     // 0: all levels; 1..5: only words that had this level at Start.
     std::int32_t m_levelFilter = 0;
     CComboListCtrl* m_list = nullptr;

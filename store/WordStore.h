@@ -6,6 +6,16 @@
 #include <string_view>
 #include <vector>
 
+// Words compare as unsigned bytes, shorter prefix first; this is also the
+// order in which a drill's results are written back.
+struct UnsignedByteLess {
+    using is_transparent = void;
+    bool operator()(const std::string& a, const std::string& b) const;
+};
+
+// A drill's count per word; what a count means depends on the drill's mode.
+using WordCounts = std::map<std::string, std::int32_t, UnsignedByteLess>;
+
 // One word of a list in memory. Texts are CP932 bytes.
 struct WordCard {
     std::string meaning;

@@ -55,7 +55,7 @@ struct Expected {
     std::vector<std::string> boxes;
 };
 
-// Start's steps 5 to 8 for a list of n words.
+// The range rules of Start for a list of n words.
 Expected Rules(const std::string& firstText, const std::string& lastText, long long n)
 {
     Expected e;

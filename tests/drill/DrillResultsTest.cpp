@@ -69,6 +69,7 @@ protected:
             if (box.text == kDrillOver) {
                 hookGoneAtDrillOver = HotKeyPassesThrough();
                 lockFreeAtDrillOver = StoreLockFree();
+                sentAtDrillOver = log.Texts();
             }
         };
     }
@@ -114,6 +115,7 @@ protected:
         EXPECT_EQ(run.counts, counts);
         EXPECT_EQ(run.levelFilter, levelFilter);
         EXPECT_TRUE(lockFreeAtDrillOver);
+        EXPECT_EQ(sentAtDrillOver, Statements{}) << "written before the learner saw the drill end";
         EXPECT_TRUE(lockFreeAtResult);
         EXPECT_TRUE(hookGoneAtDrillOver);
         EXPECT_EQ(BarWindow, nullptr);
@@ -123,9 +125,11 @@ protected:
     }
 
     TestDatabase database;
+    StatementLog log;
     std::vector<WordCard> cards;
     CKadoDlg bar;
     DrillHarness harness;
+    Statements sentAtDrillOver{"the box never came"};
     bool lockFreeAtDrillOver = false;
     bool lockFreeAtResult = false;
     bool hookGoneAtDrillOver = false;
@@ -134,7 +138,6 @@ protected:
 TEST_F(DrillResultsTest, Test_AllRightFirstTime_OneAnswerNoWrongEachWithoutNextPass)
 {
     Select(CKadoDlg::kTest, ThreeCards());
-    StatementLog log;
     const int result = Run([](CKadoDlg& b) {
         for (int n = 1; n <= 3; ++n) {
             EXPECT_EQ(Shown(b), MeaningText(CurrentCard(b), n, 3));
@@ -164,7 +167,6 @@ TEST_F(DrillResultsTest, Test_OneCardWrongOnce_SecondPassOfOneAndOneWrongAnswerS
 {
     Select(CKadoDlg::kTest, ThreeCards());
     std::string wrongWord;
-    StatementLog log;
     bool hookSuspendedAtNextPass = false;
     harness.modal.onBox = [&, previous = harness.modal.onBox](const ModalSeam::MessageBoxCall& box) {
         if (box.text == kNextPass) {
@@ -215,7 +217,6 @@ TEST_F(DrillResultsTest, Free_ThreePassesWithNoOnce_CountsPassesEachWordTookPart
 {
     Select(CKadoDlg::kFree, {Card("りんご", "apple", "[a]"), Card("本", "book", "[b]"), Card("否定", "don't", "[d]")});
     harness.modal.QueueAnswer(ModalSeam::IDNO);
-    StatementLog log;
     const int result = Run([](CKadoDlg& b) {
         TickMark(b);
         PressNext(b);
@@ -260,7 +261,6 @@ TEST_F(DrillResultsTest, Preview_AllKnownInOnePassAtLevel_WritesIntoFree)
     ASSERT_EQ(bar.SelectCardsAtLevel(cards, 0, 2, 3), 0);
     bar.m_mode = CKadoDlg::kPreview;
     std::snprintf(bar.m_listName, sizeof bar.m_listName, "%s", "TOEIC");
-    StatementLog log;
     const int result = Run([](CKadoDlg& b) {
         EXPECT_EQ(Shown(b), "apple[a]");
         TickMark(b);
@@ -306,7 +306,7 @@ TEST_F(DrillResultsTest, ClosingAnswerBarMidDrill_WritesNothingAndShowsNoResult)
     for (const Case& c : cases) {
         SCOPED_TRACE(c.mode);
         Select(c.mode, ThreeCards());
-        StatementLog log;
+        log.Clear();
         EXPECT_EQ(Run(c.script), 0);
         EXPECT_FALSE(harness.closedByHarness);
         EXPECT_TRUE(harness.modal.Boxes().empty());
@@ -318,26 +318,44 @@ TEST_F(DrillResultsTest, ClosingAnswerBarMidDrill_WritesNothingAndShowsNoResult)
 }
 
 // The answer bar stays usable while a box is up: closing it then ends the
-// drill there, with nothing counted or written.
-TEST_F(DrillResultsTest, AnswerBarClosedWhileAskingForNextPass_DrillEndsWithoutWriting)
+// drill there, with nothing counted, written or moved on.
+TEST_F(DrillResultsTest, AnswerBarClosedAtEndOfPassBox_DrillEndsThereWithoutWriting)
 {
-    Select(CKadoDlg::kFree, {Card("りんご", "apple", "[a]")});
-    harness.modal.onBox = [this](const ModalSeam::MessageBoxCall& box) {
-        if (box.text == kAskNextPass)
-            bar.m_freeAnswerBar->close();
+    struct Case {
+        int mode;
+        QString box;
+        std::function<void(CKadoDlg&)> script;
+        std::int32_t count;
     };
-    StatementLog log;
-    const int result = Run([](CKadoDlg& b) {
-        TickMark(b);
-        PressNext(b);
-    });
-    EXPECT_EQ(result, 0);
-    EXPECT_FALSE(harness.closedByHarness);
-    EXPECT_EQ(harness.modal.Texts(), Texts{kAskNextPass});
-    EXPECT_TRUE(harness.resultRuns.empty());
-    EXPECT_TRUE(log.Take().empty());
-    EXPECT_EQ(bar.m_wordCounts.at("apple"), 0);
-    EXPECT_EQ(Table(), Untouched());
+    const Case cases[] = {
+        {CKadoDlg::kFree, kAskNextPass, [](CKadoDlg& b) { TickMark(b); PressNext(b); }, 0},
+        {CKadoDlg::kTest, kNextPass, [](CKadoDlg& b) { TypeAnswer(b, "zzz"); PressOk(b); }, 1},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.mode);
+        Select(c.mode, {Card("りんご", "apple", "[a]")});
+        harness.modal.Clear();
+        std::string shownAtBox;
+        harness.modal.onBox = [&](const ModalSeam::MessageBoxCall& box) {
+            if (box.text != c.box)
+                return;
+            shownAtBox = Shown(bar);
+            if (bar.m_freeAnswerBar)
+                bar.m_freeAnswerBar->close();
+            else
+                bar.m_testAnswerBar->close();
+        };
+        log.Clear();
+        EXPECT_EQ(Run(c.script), 0);
+        EXPECT_FALSE(harness.closedByHarness);
+        EXPECT_EQ(harness.modal.Texts(), Texts{c.box});
+        EXPECT_TRUE(harness.resultRuns.empty());
+        EXPECT_TRUE(log.Take().empty());
+        EXPECT_EQ(bar.m_wordCounts.at("apple"), c.count);
+        EXPECT_EQ(bar.m_current, bar.m_passCards.size()) << "a next pass began";
+        EXPECT_EQ(Shown(bar), shownAtBox);
+        EXPECT_EQ(Table(), Untouched());
+    }
 }
 
 TEST_F(DrillResultsTest, FailingUpdate_RollsBackTheWholeDrillAndStillShowsResult)
@@ -345,7 +363,6 @@ TEST_F(DrillResultsTest, FailingUpdate_RollsBackTheWholeDrillAndStillShowsResult
     database.Exec("CREATE TRIGGER refuse_book BEFORE UPDATE ON TOEIC WHEN old.word = 'book' "
                   "BEGIN SELECT RAISE(ABORT, 'refused'); END");
     Select(CKadoDlg::kFree, ThreeCards());
-    StatementLog log;
     const int result = Run([](CKadoDlg& b) {
         for (int n = 0; n < 3; ++n) {
             TickMark(b);
@@ -372,7 +389,6 @@ TEST_F(DrillResultsTest, FailingCommit_RollsBack)
     database.Exec("PRAGMA foreign_keys = ON");
     CreateTable(" REFERENCES allowed(n) DEFERRABLE INITIALLY DEFERRED");
     Select(CKadoDlg::kFree, {Card("りんご", "apple", "[a]")});
-    StatementLog log;
     const int result = Run([](CKadoDlg& b) {
         TickMark(b);
         PressNext(b);
@@ -394,7 +410,6 @@ TEST_F(DrillResultsTest, FailingBegin_RunsNoUpdateNorEndOfTransaction)
     // A transaction already open makes "BEGIN TRANSACTION" fail.
     database.Exec("BEGIN");
     Select(CKadoDlg::kTest, {Card("りんご", "apple", "[a]")});
-    StatementLog log;
     const int result = Run([](CKadoDlg& b) {
         TypeAnswer(b, "apple");
         PressOk(b);
@@ -451,7 +466,6 @@ TEST_F(DrillResultsTest, WriteBack_WaitsForSynchronisationOfTheSameStart)
             changed.notify_all();
         });
     };
-    StatementLog log;
     const int result = Run([](CKadoDlg& b) {
         for (int n = 0; n < 3; ++n) {
             TickMark(b);

@@ -196,11 +196,12 @@ TEST_F(ResultDialog, SecondRun_RebuildsColumnsAndRows)
     EXPECT_EQ(rows, (Table{{"abstract", "3+2", "0", "0", "none"}}));
 }
 
-TEST_F(ResultDialog, LevelChosenInDropDown_AppliedToTheCardAtOk)
+// A drill of words 6 to 8: the row's entry says which card the level goes to.
+TEST_F(ResultDialog, LevelChosenInDropDown_AppliedToTheEntrysCardAtOk)
 {
-    DrillHistory = {Entry("absent", 0, 0, 0, 0, 0), Entry("absolute", 0, 0, 0, 0, 1), Entry("abstract", 0, 0, 0, 4, 2)};
+    DrillHistory = {Entry("absent", 0, 0, 0, 0, 5), Entry("absolute", 0, 0, 0, 0, 6), Entry("abstract", 0, 0, 0, 4, 7)};
     counts = {{"absent", 1}, {"absolute", 1}, {"abstract", 1}};
-    FindWordList("DUO")->cards[2].level = 4;
+    FindWordList("DUO")->cards[7].level = 4;
     QStringList items;
     const int result = Run([&] {
         CInPlaceCombo* combo = ClickLevelCell(1);
@@ -215,7 +216,7 @@ TEST_F(ResultDialog, LevelChosenInDropDown_AppliedToTheCardAtOk)
     });
     EXPECT_EQ(result, ModalSeam::IDOK);
     EXPECT_EQ(items, kLevels);
-    EXPECT_EQ(DuoLevels(4), (std::vector<std::int32_t>{0, 2, 4, 0}));
+    EXPECT_EQ(DuoLevels(9), (std::vector<std::int32_t>{0, 0, 0, 0, 0, 0, 2, 4, 0}));
     // The entry keeps the level the word had at Start.
     EXPECT_EQ(dlg.m_entries[1].level, 0);
     EXPECT_TRUE(modal.Texts().empty());

@@ -74,13 +74,13 @@ protected:
         return words;
     }
 
-    // A list of 31 words, which needs two pages.
-    void MakeBigList()
+    // A list of words w0, w1, ...; 31 need two pages.
+    void MakeBigList(int words = 31)
     {
         WordListState& big = FindOrInsertWordList("BIG");
-        for (int i = 0; i < 31; ++i)
+        for (int i = 0; i < words; ++i)
             big.cards.push_back(WordCard{"meaning", "w" + std::to_string(i), "[p]", 0});
-        big.count = 31;
+        big.count = words;
     }
 
     // The rows a page should show when the table holds the counters of CreateTable.
@@ -199,42 +199,32 @@ TEST_F(Browser, ThirtyOneWords_SecondPageShowsTheLastWord)
                                                     "select * from BIG limit 0, 30;"}));
 }
 
-TEST_F(Browser, QueryBeyondLastPage_ShowsLastPageAndKeepsTypedText)
+// A page typed on a list of three pages: up to 1 the first, past the last
+// the last, in between that page; the field keeps what was typed.
+TEST_F(Browser, Query_TypedPage_ShowsThePageItNamesWithItsButtons)
 {
-    MakeBigList();
+    MakeBigList(61);
     CreateTable("BIG", Words("BIG"));
-    Table rows;
-    Pager pager;
-    Run("BIG", 31, [&] {
-        Query("5");
-        rows = ListRows(*dlg.m_list);
-        pager = Look();
-        Close();
-    });
-    EXPECT_EQ(rows, (Table{Row("w30", 30)}));
-    EXPECT_EQ(pager, (Pager{"5", "2", true, false}));
-    EXPECT_EQ(dlg.m_page, 2);
-}
-
-TEST_F(Browser, QueryOfNothingUsable_ShowsFirstPage)
-{
-    MakeBigList();
-    CreateTable("BIG", Words("BIG"));
-    for (const char* typed : {"0", "-3", "abc", "", "99999999999999"}) {
+    const struct {
+        const char* typed;
+        int page;
+    } cases[] = {{"2", 2}, {"3", 3}, {"5", 3}, {"99999999999999", 3}, {"1", 1}, {"0", 1}, {"-3", 1}, {"abc", 1}, {"", 1}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.typed);
         Table rows;
         Pager pager;
-        Run("BIG", 31, [&] {
+        Run("BIG", 61, [&] {
             Press("1026");
-            Query(QString::fromUtf8(typed));
+            Query(QString::fromUtf8(c.typed));
             rows = ListRows(*dlg.m_list);
             pager = Look();
             Close();
         });
-        SCOPED_TRACE(typed);
-        const bool huge = std::strlen(typed) > 3;
-        ASSERT_EQ(rows.size(), huge ? 1u : 30u);
-        EXPECT_EQ(rows[0], huge ? Row("w30", 30) : Row("w0", 0));
-        EXPECT_EQ(pager, (Pager{typed, "2", huge, !huge}));
+        ASSERT_EQ(rows.size(), c.page == 3 ? 1u : 30u);
+        const int first = (c.page - 1) * 30;
+        EXPECT_EQ(rows[0], Row("w" + std::to_string(first), first));
+        EXPECT_EQ(pager, (Pager{c.typed, "3", c.page > 1, c.page < 3}));
+        EXPECT_EQ(dlg.m_page, c.page);
     }
 }
 

@@ -8,11 +8,11 @@
 #include "store/Database.h"
 #include "store/ListSync.h"
 #include "store/Preload.h"
+#include "store/StoreWork.h"
 #include "store/WordStore.h"
 #include "support/StatementLog.h"
 #include "support/TestDatabase.h"
 #include "tools/HostileFolder.h"
-#include "tools/StoreWork.h"
 
 #include <gtest/gtest.h>
 #include <sqlite3.h>
@@ -36,8 +36,8 @@ using hostile::Table;
 using hostile::Word;
 using hostile::WordTable;
 
-using storework::Mode;
-using storework::WriteBack;
+enum class Mode { Free, Test };
+using WriteBack = WriteBackResult;
 using Texts = std::vector<std::string>;
 // word, free, test_w, test_a, level, index
 using History = std::vector<std::tuple<std::string, int, int, int, int, int>>;
@@ -110,13 +110,13 @@ DrillOutcome Drill(const std::string& name, int first, int last, Mode mode = Mod
         ADD_FAILURE() << "no list " << name;
         return {WriteBack::BeginFailed, {}};
     }
-    storework::StartLike(*list, name, first, last);
-    std::map<std::string, int> counts;
+    StartListSyncWithRange(*list, name, first, last);
+    WordCounts counts;
     for (int p = first - 1; p < last && p < static_cast<int>(list->cards.size()); ++p)
         counts[list->cards[static_cast<std::size_t>(p)].word] = amount;
     WaitForListSync();
     History history = Snapshot();
-    return {storework::WriteBackLike(name, mode, counts), history};
+    return {WriteBackDrill(name, mode == Mode::Test, counts), history};
 }
 
 // Statements of a free drill's write-back: one UPDATE per word in key order.

@@ -475,30 +475,4 @@ TEST_F(ListSyncTest, StartListSync_SuccessiveStarts_RunOneAfterAnotherInOrder)
     EXPECT_EQ(DrillHistoryRows(), (History{{"a2", 0, 0, 0, 0, 1}}));
 }
 
-// A drill can end before its synchronisation has even taken StoreLock. The
-// write-back waits for the thread first, then takes the lock: it sees the
-// table the thread made, and DrillHistory is complete and stays so.
-TEST_F(ListSyncTest, WaitForListSync_WriteBackAfterStart_RunsAfterTheWholeSynchronisation)
-{
-    WordListState& entry = List("DUO", {"a", "b", "c"}, 1, 3, false);
-    {
-        // Holding the lock keeps the new thread from starting its work.
-        std::lock_guard lock(StoreLock);
-        StartListSync(entry, "DUO");
-    }
-    WaitForListSync();
-    {
-        std::lock_guard lock(StoreLock);
-        ExecStatement(sql::kBegin);
-        ExecStatement(FormatStatement(sql::kUpdateFree, "DUO", 2, "b"));
-        ExecStatement(sql::kCommit);
-    }
-
-    EXPECT_EQ(log.Take(), (Texts{kBegin, "INSERT INTO control VALUES('DUO', 1, 3)", CreateTableText("DUO"),
-                                 NewWordInsert("DUO", "a"), NewWordInsert("DUO", "b"), NewWordInsert("DUO", "c"),
-                                 kCommit, kBegin, "UPDATE DUO SET free = free+2 WHERE word = 'b'", kCommit}));
-    EXPECT_EQ(TableRows("DUO"), (Table{Row("a"), Row("b", 2), Row("c")}));
-    EXPECT_EQ(DrillHistoryRows(), (History{{"a", 0, 0, 0, 0, 0}, {"b", 0, 0, 0, 0, 1}, {"c", 0, 0, 0, 0, 2}}));
-}
-
 } // namespace

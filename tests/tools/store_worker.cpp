@@ -17,8 +17,8 @@
 #include "store/BuiltinLists.h"
 #include "store/Database.h"
 #include "store/Preload.h"
+#include "store/StoreWork.h"
 #include "store/WordStore.h"
-#include "tools/StoreWork.h"
 
 #include <sqlite3.h>
 
@@ -44,7 +44,7 @@
 
 namespace {
 
-using storework::Mode;
+enum class Mode { Free, Test };
 
 // ---- what save.db should hold -------------------------------------------
 
@@ -242,10 +242,10 @@ int Run(const char* path, const char* journalPath, unsigned seed, long starts, c
         const int first = between(1, count);
         const int last = between(first + 1, count + 1);
         journal.Write("sync " + name + ' ' + std::to_string(first) + ' ' + std::to_string(last));
-        storework::StartLike(list, name, first, last);
+        StartListSyncWithRange(list, name, first, last);
 
         const Mode mode = between(0, 1) ? Mode::Test : Mode::Free;
-        std::map<std::string, int> counts;
+        WordCounts counts;
         std::ostringstream drill;
         drill << "drill " << seed << '-' << n << ' ' << name << ' ' << (mode == Mode::Test ? 't' : 'f') << ' ';
         for (int p = first - 1; p < std::min(last, count); ++p) {
@@ -258,12 +258,11 @@ int Run(const char* path, const char* journalPath, unsigned seed, long starts, c
         // long one after it; both orders must come out the same.
         if (between(0, 1))
             std::this_thread::sleep_for(std::chrono::microseconds(between(0, 3000)));
-        const storework::WriteBack result = storework::WriteBackLike(name, mode, counts);
+        const WriteBackResult result = WriteBackDrill(name, mode == Mode::Test, counts);
         journal.Write("done " + std::to_string(seed) + '-' + std::to_string(n) + ' ' +
                       std::to_string(static_cast<int>(result)));
     }
-    WaitForListSync();
-    CloseDatabase();
+    CloseStore(preload);
     journal.Write("finished");
     return 0;
 }
@@ -445,7 +444,7 @@ private:
                 continue;
             if (!drill.result)
                 pending = &drill;
-            else if (*drill.result == static_cast<int>(storework::WriteBack::Committed))
+            else if (*drill.result == static_cast<int>(WriteBackResult::Committed))
                 committed.push_back(&drill);
         }
         for (const ListModel& base : bases) {
@@ -474,7 +473,7 @@ private:
     bool CheckNoCommittedDrill(const std::string& name)
     {
         for (const Drill& drill : m_journal.drills)
-            if (drill.list == name && drill.result == static_cast<int>(storework::WriteBack::Committed))
+            if (drill.list == name && drill.result == static_cast<int>(WriteBackResult::Committed))
                 return Fail("a drill of " + name + " committed into no table");
         return true;
     }
