@@ -37,11 +37,11 @@ bool X11ServerAnswers(const char* display)
 // places its top-level windows and decides their stacking. Through XWayland
 // they are X11 windows, and a compositor that manages them as an X11 window
 // manager would (Mutter, KWin) honours their position requests, above state
-// and skip-taskbar state. So a Wayland session with an X server that answers
-// gets Qt's xcb platform, where Qt itself would choose wayland whenever its
-// wayland plugin is installed. The X server is asked, not assumed: a DISPLAY
-// left over from elsewhere would make the xcb platform fail where wayland
-// runs.
+// and skip-taskbar state; sway centres them all the same, no worse than
+// natively. So a Wayland session with an X server that answers gets Qt's
+// xcb platform, where Qt itself would choose wayland whenever its wayland
+// plugin is installed. The X server is asked, not assumed: a DISPLAY left
+// over from elsewhere would make the xcb platform fail where wayland runs.
 SessionKind DecideSessionKind(const SessionEnvironment& environment, const X11Answers& x11Answers)
 {
     if (Set(environment.platform))
