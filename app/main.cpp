@@ -1,29 +1,28 @@
 #include "app/AppIcon.h"
 #include "app/CKadoApp.h"
 #include "app/QtTranslations.h"
+#include "app/SessionKind.h"
 
 #include <QApplication>
 #include <QLocale>
 #include <cstdio>
-#include <cstdlib>
-
-namespace {
-bool HasDisplay()
-{
-    // An explicit platform (offscreen, wayland, ...) is the caller's choice.
-    if (std::getenv("QT_QPA_PLATFORM"))
-        return true;
-    const char* x11 = std::getenv("DISPLAY");
-    const char* wayland = std::getenv("WAYLAND_DISPLAY");
-    return (x11 && *x11) || (wayland && *wayland);
-}
-} // namespace
 
 int main(int argc, char** argv)
 {
-    if (!HasDisplay()) {
-        std::fputs("vokabo: no display found (DISPLAY is not set); start Vokabo from a graphical desktop.\n", stderr);
+    switch (CurrentSessionKind()) {
+    case SessionKind::NoDisplay:
+        std::fputs(kNoDisplayMessage, stderr);
         return 1;
+    case SessionKind::WaylandWithXWayland:
+        // Qt reads its platform once, when the application object is made.
+        qputenv("QT_QPA_PLATFORM", "xcb");
+        break;
+    case SessionKind::WaylandOnly:
+        std::fputs(kNoXWaylandMessage, stderr);
+        break;
+    case SessionKind::PlatformChosen:
+    case SessionKind::X11:
+        break;
     }
     QApplication application(argc, argv);
     QApplication::setApplicationName(QStringLiteral("vokabo"));
