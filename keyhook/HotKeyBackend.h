@@ -11,6 +11,11 @@ public:
 
     virtual ~HotKeyBackend() = default;
 
+    // Whether the keys can come from here now. A backend that learns this
+    // later (a desktop portal answers when the desktop has decided) tells the
+    // router through the callback it was made with; until it is ready, and
+    // for good once it has failed, the next backend catches the keys.
+    virtual bool ready() const { return true; }
     // Start catching the keys. False when not one of them could be taken.
     virtual bool listen() = 0;
     // Let the keys go; they reach whoever has the focus again.

@@ -11,27 +11,55 @@
 #include "keyhook/X11HotKeyGrabber.h"
 #include <QtGui/qguiapplication_platform.h>
 #endif
+#if KEYHOOK_HAVE_PORTAL
+#include "keyhook/PortalHotKeys.h"
+#endif
 
 namespace {
 
-std::unique_ptr<HotKeyBackend> platformBackend(HotKeyBackend::Sink sink)
+// A Wayland compositor shows a program no key pressed while another
+// program has the focus, and neither does XWayland's X server, whose key
+// grabs work only while one of the program's own windows has it. So in a
+// Wayland session the desktop portal is asked first, whichever platform
+// the program's windows use. The session says what it is in
+// XDG_SESSION_TYPE; WAYLAND_DISPLAY covers compositors started without a
+// session manager.
+bool waylandSession()
 {
+    return qEnvironmentVariable("XDG_SESSION_TYPE") == QLatin1String("wayland")
+        || !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY");
+}
+
+// Best first: the portal in Wayland sessions, X11 key grabs where the
+// program's windows are X11 windows, and the program's own windows as the
+// last resort.
+using Backends = std::vector<std::unique_ptr<HotKeyBackend>>;
+
+Backends platformBackends([[maybe_unused]] HotKeyRouter* router, const HotKeyBackend::Sink& sink,
+                          [[maybe_unused]] const std::function<void()>& changed)
+{
+    Backends backends;
+#if KEYHOOK_HAVE_PORTAL
+    if (waylandSession())
+        backends.push_back(std::make_unique<PortalHotKeys>(sink, changed, router));
+#endif
 #if KEYHOOK_HAVE_X11
     if (qGuiApp) {
         if (auto* x11 = qGuiApp->nativeInterface<QNativeInterface::QX11Application>()) {
             if (xcb_connection_t* connection = x11->connection())
-                return std::make_unique<X11HotKeyGrabber>(connection, std::move(sink));
+                backends.push_back(std::make_unique<X11HotKeyGrabber>(connection, sink));
         }
     }
 #endif
-    return std::make_unique<InAppHotKeyFilter>(std::move(sink));
+    backends.push_back(std::make_unique<InAppHotKeyFilter>(sink));
+    return backends;
 }
 
 } // namespace
 
 HotKeyRouter::HotKeyRouter(QObject* parent)
     : QObject(parent)
-    , m_backend(platformBackend([this](int message) { deliver(message); }))
+    , m_backends(platformBackends(this, [this](int message) { deliver(message); }, [this] { update(); }))
 {
 }
 
@@ -77,15 +105,24 @@ void HotKeyRouter::targetDestroyed()
 bool HotKeyRouter::update()
 {
     const bool wanted = m_target && !m_suspended;
-    if (wanted && !m_listening)
-        m_listening = m_backend->listen();
-    else if (!wanted && m_listening) {
-        m_backend->stop();
-        m_listening = false;
+    HotKeyBackend* chosen = wanted ? readyBackend() : nullptr;
+    if (m_listener != chosen) {
+        if (m_listener)
+            m_listener->stop();
+        m_listener = chosen && chosen->listen() ? chosen : nullptr;
     }
     if (!wanted)
         withdrawPending();
-    return m_listening;
+    return m_listener != nullptr;
+}
+
+HotKeyBackend* HotKeyRouter::readyBackend() const
+{
+    for (const auto& backend : m_backends) {
+        if (backend->ready())
+            return backend.get();
+    }
+    return nullptr;
 }
 
 // A hot key pressed just before removal or suspension must not act after it:

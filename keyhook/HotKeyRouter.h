@@ -3,13 +3,14 @@
 #include <QObject>
 #include <QPointer>
 #include <memory>
+#include <vector>
 
 class HotKeyBackend;
 
-// Routes the hot keys to the one target of the hook. It owns the backend of
-// the running platform and keeps it switched on exactly while a target is set
-// and delivery is not suspended, so that no key is taken from the user while
-// nobody would receive it.
+// Routes the hot keys to the one target of the hook. It owns the backends
+// the session offers, best first, and keeps the first ready one switched on
+// exactly while a target is set and delivery is not suspended, so that no key
+// is taken from the user while nobody would receive it.
 class HotKeyRouter final : public QObject {
     Q_OBJECT
 
@@ -26,11 +27,13 @@ private:
     void deliver(int message);
     void targetDestroyed();
     bool update();
+    HotKeyBackend* readyBackend() const;
     void withdrawPending();
 
     QPointer<QObject> m_target;
     QMetaObject::Connection m_targetWatch;
     bool m_suspended = false;
-    bool m_listening = false;
-    std::unique_ptr<HotKeyBackend> m_backend;
+    std::vector<std::unique_ptr<HotKeyBackend>> m_backends;
+    // The backend switched on, if any.
+    HotKeyBackend* m_listener = nullptr;
 };
