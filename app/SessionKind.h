@@ -4,6 +4,7 @@
 
 #include <cstdlib>
 #include <functional>
+#include <string_view>
 
 enum class SessionKind {
     NoDisplay,           // nothing to show windows on: the program stops
@@ -13,13 +14,15 @@ enum class SessionKind {
     WaylandOnly,         // a Wayland session without X: native, the bars cannot be placed
 };
 
-// A Wayland compositor runs the session: it names its socket in
-// WAYLAND_DISPLAY whatever platform our windows use. Header-only, so the
+// A Wayland compositor runs the session, whatever platform our windows use:
+// the session says so in XDG_SESSION_TYPE, and a compositor started without
+// a session manager names its socket in WAYLAND_DISPLAY. Header-only, so the
 // hot-key library asks the same question without linking the windows.
 inline bool IsWaylandSession()
 {
+    const char* type = std::getenv("XDG_SESSION_TYPE");
     const char* wayland = std::getenv("WAYLAND_DISPLAY");
-    return wayland && *wayland;
+    return (type && std::string_view(type) == "wayland") || (wayland && *wayland);
 }
 
 // The session's variables; a null or empty value counts as unset, as Qt

@@ -12,6 +12,7 @@
 #include <QtGui/qguiapplication_platform.h>
 #endif
 #if KEYHOOK_HAVE_PORTAL
+#include "app/SessionKind.h"
 #include "keyhook/PortalHotKeys.h"
 #endif
 
@@ -21,14 +22,7 @@ namespace {
 // program has the focus, and neither does XWayland's X server, whose key
 // grabs work only while one of the program's own windows has it. So in a
 // Wayland session the desktop portal is asked first, whichever platform
-// the program's windows use. The session says what it is in
-// XDG_SESSION_TYPE; WAYLAND_DISPLAY covers compositors started without a
-// session manager.
-bool waylandSession()
-{
-    return qEnvironmentVariable("XDG_SESSION_TYPE") == QLatin1String("wayland")
-        || !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY");
-}
+// the program's windows use.
 
 // Best first: the portal in Wayland sessions, X11 key grabs where the
 // program's windows are X11 windows, and the program's own windows as the
@@ -40,7 +34,7 @@ Backends platformBackends([[maybe_unused]] HotKeyRouter* router, const HotKeyBac
 {
     Backends backends;
 #if KEYHOOK_HAVE_PORTAL
-    if (waylandSession())
+    if (IsWaylandSession())
         backends.push_back(std::make_unique<PortalHotKeys>(sink, changed, router));
 #endif
 #if KEYHOOK_HAVE_X11
