@@ -6,7 +6,7 @@
 #include <QDBusPendingReply>
 #include <QLoggingCategory>
 
-Q_DECLARE_LOGGING_CATEGORY(lcKeyHook)
+Q_LOGGING_CATEGORY(lcPortal, "vokabo.portal", QtWarningMsg)
 
 namespace {
 
@@ -70,7 +70,7 @@ void PortalRequest::replied(QDBusPendingCallWatcher* watcher)
     watcher->deleteLater();
     const QDBusPendingReply<QDBusObjectPath> reply = *watcher;
     if (reply.isError()) {
-        qCInfo(lcKeyHook) << "portal call failed:" << reply.error().name() << reply.error().message();
+        qCInfo(lcPortal) << "portal call failed:" << reply.error().name() << reply.error().message();
         finish(Failed, {});
         return;
     }
