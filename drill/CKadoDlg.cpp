@@ -156,7 +156,7 @@ CKadoDlg::CKadoDlg(QWidget* parent) : CDialog(kTemplate, parent), m_icon(VokaboI
 
     m_screenCopyWait.setSingleShot(true);
     m_screenCopyWait.setInterval(kScreenRepaintWaitMs);
-    connect(&m_screenCopyWait, &QTimer::timeout, this, [this] { CompleteScreenCopy(); });
+    connect(&m_screenCopyWait, &QTimer::timeout, this, [this] { TakeScreenCopy([this] { CompleteScreenCopy(); }); });
 }
 
 CKadoDlg::~CKadoDlg() = default;
@@ -598,7 +598,6 @@ void CKadoDlg::OnSeeThrough()
 
 void CKadoDlg::CompleteScreenCopy()
 {
-    ScreenCopyDC.Take(ScreenDC);
     if (m_testAnswerBar)
         m_testAnswerBar->show();
     if (m_freeAnswerBar)

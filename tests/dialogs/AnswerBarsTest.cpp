@@ -84,7 +84,7 @@ struct TwoColourScreen {
         window.show();
         QCoreApplication::processEvents();
         ScreenCopyDC.Reset();
-        ScreenCopyDC.Take(QGuiApplication::primaryScreen());
+        TakeScreenCopy({});
         window.hide();
     }
     ~TwoColourScreen() { ScreenCopyDC.Reset(); }

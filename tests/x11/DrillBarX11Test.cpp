@@ -280,6 +280,12 @@ TEST_F(DrillBarX11Test, SeeThrough_PaintsBarInColourOfWindowBelow)
 {
     Select(CKadoDlg::kFree);
     harness.Run(bar, [&](CKadoDlg& b) {
+        // At a scale of 2 the bar's start place runs off the screen's right
+        // edge; one bar's width further left it is whole, and still on the
+        // right half, where device and logical coordinates differ most.
+        const QPoint place = b.pos() - QPoint(b.width(), 0);
+        b.move(place);
+        ASSERT_TRUE(WaitUntil([&] { return b.pos() == place; }));
         QWidget below;
         below.setAutoFillBackground(true);
         QPalette red = below.palette();
@@ -295,10 +301,11 @@ TEST_F(DrillBarX11Test, SeeThrough_PaintsBarInColourOfWindowBelow)
         EXPECT_EQ(b.m_backBrush.color(), QColor(200, 30, 40));
         ASSERT_TRUE(QTest::qWaitForWindowExposed(&b));
         QTest::qWait(200);
-        // What the screen shows inside the bar, away from the text.
+        // What the screen shows inside the bar, away from the text; the
+        // grab is in device pixels.
         const QImage shot = QGuiApplication::primaryScreen()->grabWindow(0).toImage();
         const QPoint inside = b.mapToGlobal(QPoint(b.width() - 3, b.height() / 2));
-        EXPECT_EQ(shot.pixelColor(inside), QColor(200, 30, 40));
+        EXPECT_EQ(shot.pixelColor(inside * shot.devicePixelRatio()), QColor(200, 30, 40));
     });
 }
 
