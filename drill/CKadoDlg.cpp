@@ -172,7 +172,7 @@ bool CKadoDlg::OnInitDialog()
     m_revealed = false;
     m_judgement = kWrong;
     m_minimized = false;
-    m_seeThrough = false;
+    m_look.SetSeeThrough(false);
     m_awaitingAnswer = true;
 
     if (m_passCards.empty()) {
@@ -188,7 +188,7 @@ bool CKadoDlg::OnInitDialog()
     // DetachFromBarWindow); a run modal to the whole application would block
     // it. Nothing else needs blocking: the main dialog hides meanwhile.
     setWindowModality(Qt::WindowModal);
-    m_samplePoint = BarSamplePoint(this);
+    m_look.Reset();
     m_running = true;
 
     SetKeyHook(1, static_cast<unsigned long>(reinterpret_cast<quintptr>(QThread::currentThreadId())), this);
@@ -352,21 +352,15 @@ void CKadoDlg::ShowCard()
 }
 
 // The card's colour and font follow the drill state; in see-through mode the
-// bar and the label take the colour of the screen copy under the bar.
+// label takes the colour of the screen copy under the bar.
 void CKadoDlg::RefreshCardLook()
 {
-    QPalette labelPalette = palette();
-    if (m_seeThrough) {
-        m_backBrush = QBrush(SeeThroughColour(m_samplePoint));
-        labelPalette.setColor(QPalette::Window, m_backBrush.color());
-    } else {
-        m_backBrush = QBrush();
-    }
+    QPalette labelPalette = m_look.BackgroundPalette(palette());
     if (m_judged)
         labelPalette.setColor(QPalette::WindowText, JudgementColour(m_judgement));
     // Every keystroke of the free bar comes through here; setting an equal
     // palette or font still makes Qt re-resolve and re-lay out the label.
-    m_cardLabel->setAutoFillBackground(m_seeThrough);
+    m_cardLabel->setAutoFillBackground(m_look.SeeThrough());
     if (m_cardLabel->palette() != labelPalette)
         m_cardLabel->setPalette(labelPalette);
     const QFont& font = m_revealed ? PhoneticFont : GothicFont;
@@ -582,8 +576,8 @@ void CKadoDlg::OnMinimize()
 
 void CKadoDlg::OnSeeThrough()
 {
-    m_seeThrough = !m_seeThrough;
-    if (!m_seeThrough) {
+    m_look.SetSeeThrough(!m_look.SeeThrough());
+    if (!m_look.SeeThrough()) {
         ApplySeeThrough();
         return;
     }
@@ -623,18 +617,18 @@ void CKadoDlg::CompleteScreenCopy()
 // The drill bar's state is the master; the answer bar follows it.
 void CKadoDlg::ApplySeeThrough()
 {
-    m_revealButton->setVisible(!m_seeThrough);
+    const bool on = m_look.SeeThrough();
+    m_revealButton->setVisible(!on);
     if (m_testAnswerBar)
-        m_testAnswerBar->SetSeeThrough(m_seeThrough);
+        m_testAnswerBar->SetSeeThrough(on);
     if (m_freeAnswerBar)
-        m_freeAnswerBar->SetSeeThrough(m_seeThrough);
-    RefreshCardLook();
-    update();
+        m_freeAnswerBar->SetSeeThrough(on);
+    m_look.Refresh();
 }
 
 void CKadoDlg::OnShowBar()
 {
-    m_seeThrough = false;
+    m_look.SetSeeThrough(false);
     ApplySeeThrough();
 }
 
@@ -647,20 +641,7 @@ void CKadoDlg::paintEvent(QPaintEvent*)
         m_icon.paint(&painter, QRect(corner, QSize(size, size)));
         return;
     }
-    if (m_seeThrough)
-        painter.fillRect(rect(), m_backBrush);
-    else
-        DrawRaisedFrame(this, painter);
-}
-
-void CKadoDlg::moveEvent(QMoveEvent* event)
-{
-    CDialog::moveEvent(event);
-    m_samplePoint = BarSamplePoint(this);
-    if (m_seeThrough) {
-        RefreshCardLook();
-        update();
-    }
+    m_look.Paint(painter);
 }
 
 void CKadoDlg::EndDrill()

@@ -1,5 +1,4 @@
 #pragma once
-#include <QBrush>
 #include <QIcon>
 #include <QPoint>
 #include <QPointer>
@@ -11,6 +10,7 @@
 #include <vector>
 
 #include "app/CDialog.h"
+#include "dialogs/SeeThroughLook.h"
 #include "drill/DrillSelection.h"
 #include "history/ChistoryDlg.h"
 
@@ -18,7 +18,6 @@ class CinputDlg;
 class CtestInputDlg;
 class QLabel;
 class QLineEdit;
-class QMoveEvent;
 class QPaintEvent;
 class QPushButton;
 
@@ -54,9 +53,9 @@ public:
     bool m_awaitingAnswer = true;
     std::int32_t m_mode = kFree;
     bool m_minimized = false;
-    QBrush m_backBrush; // Qt::NoBrush while none is chosen
-    QPoint m_samplePoint;
-    bool m_seeThrough = false;
+    // See-through mode, its sample point and brush; the card label takes
+    // the colour, the bar's own palette stays for the boxes it owns.
+    SeeThroughLook m_look{this, [this] { RefreshCardLook(); }};
     char m_listName[1024] = {};
     // Index into m_passCards; m_passCards.size() while a pass has run out.
     std::size_t m_current = 0;
@@ -67,7 +66,6 @@ protected:
     bool event(QEvent* event) override;
     void done(int result) override;
     void paintEvent(QPaintEvent* event) override;
-    void moveEvent(QMoveEvent* event) override;
 
 private:
     void Dispatch(int message);

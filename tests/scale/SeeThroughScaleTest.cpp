@@ -69,7 +69,7 @@ TEST(SeeThroughScale, BarOnAScaledScreen_TakesTheColourUnderItsCorner)
         bar->move(c.corner);
         QCoreApplication::processEvents();
         bar->SetSeeThrough(true);
-        EXPECT_EQ(bar->m_backBrush, c.expected);
+        EXPECT_EQ(bar->m_look.BackBrush().color(), c.expected);
         bar->SetSeeThrough(false);
     }
     delete bar;

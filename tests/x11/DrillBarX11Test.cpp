@@ -200,7 +200,7 @@ TEST_F(DrillBarX11Test, DragFromLabelOrButton_MovesBar_PlainClickStaysAClick)
         QTest::qWait(200);
         // The bar keeps the point it was grabbed by under the pointer.
         EXPECT_EQ(b.pos() - start, QPoint(-120, 80));
-        EXPECT_EQ(b.m_samplePoint, b.mapToGlobal(QPoint(0, 0)));
+        EXPECT_EQ(b.m_look.SamplePoint(), b.mapToGlobal(QPoint(0, 0)));
 
         // Dragging by the "?" button moves the bar without pressing it.
         const QPoint second = b.pos();
@@ -297,8 +297,8 @@ TEST_F(DrillBarX11Test, SeeThrough_PaintsBarInColourOfWindowBelow)
         QTest::qWait(200);
 
         SendMessage(&b, WM_DRILL_SEETHROUGH);
-        ASSERT_TRUE(WaitUntil([&] { return b.m_seeThrough && b.isVisible() && b.m_revealButton->isHidden(); }));
-        EXPECT_EQ(b.m_backBrush.color(), QColor(200, 30, 40));
+        ASSERT_TRUE(WaitUntil([&] { return b.m_look.SeeThrough() && b.isVisible() && b.m_revealButton->isHidden(); }));
+        EXPECT_EQ(b.m_look.BackBrush().color(), QColor(200, 30, 40));
         ASSERT_TRUE(QTest::qWaitForWindowExposed(&b));
         QTest::qWait(200);
         // What the screen shows inside the bar, away from the text; the
