@@ -1,9 +1,7 @@
 #pragma once
 #include <QIcon>
-#include <QPoint>
 #include <QPointer>
 #include <QRect>
-#include <QTimer>
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -12,12 +10,12 @@
 #include "app/CDialog.h"
 #include "dialogs/SeeThroughLook.h"
 #include "drill/DrillSelection.h"
+#include "drill/ScreenCopyWait.h"
 #include "history/ChistoryDlg.h"
 
 class CinputDlg;
 class CtestInputDlg;
 class QLabel;
-class QLineEdit;
 class QPaintEvent;
 class QPushButton;
 
@@ -87,8 +85,8 @@ private:
     void LeaveCard();
     void StepToCard();
     void FocusAnswerBar();
-    void FocusAnswerEdit(QLineEdit* edit);
-    void CompleteScreenCopy();
+    void HideBars();
+    void ShowBarsWithCopy();
     void ApplySeeThrough();
     void EndDrill();
     void WriteResults();
@@ -98,8 +96,7 @@ private:
     bool m_running = false;
     // Set by each run until the bar is first activated (see OnInitDialog).
     bool m_focusAnswerOnActivation = false;
-    // The screen copy of see-through mode waits for the screen to repaint
-    // without the bars; drill messages of that time wait in m_deferred.
-    QTimer m_screenCopyWait;
-    std::vector<int> m_deferred;
+    // Switching see-through on waits for the screen copy with the bars
+    // hidden; drill messages of that time wait with it.
+    ScreenCopyWait m_screenCopyWait;
 };
