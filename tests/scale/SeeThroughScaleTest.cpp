@@ -91,21 +91,26 @@ TEST(SeeThroughScale, CopyOfAScreenOrTheDesktop_PointMapsThroughTheScreenUnderIt
     enum Copy { kLeftScreen, kRightScreen, kDesktop };
     struct Case {
         Copy copy;
+        bool statesScale;
         QPoint point;
         QPoint atTwo;
         QPoint atOneAndAHalf;
     };
     const Case cases[] = {
-        {kLeftScreen, QPoint(201, 151), QPoint(402, 302), QPoint(302, 227)},
-        {kDesktop, QPoint(201, 151), QPoint(402, 302), QPoint(302, 227)},
-        {kRightScreen, QPoint(811, 11), QPoint(22, 22), QPoint(17, 17)},
-        {kDesktop, QPoint(811, 11), QPoint(822, 22), QPoint(817, 17)},
-        {kLeftScreen, QPoint(811, 11), QPoint(822, 22), QPoint(817, 17)}, // outside the copy
+        {kLeftScreen, true, QPoint(201, 151), QPoint(402, 302), QPoint(302, 227)},
+        {kDesktop, true, QPoint(201, 151), QPoint(402, 302), QPoint(302, 227)},
+        {kRightScreen, true, QPoint(811, 11), QPoint(22, 22), QPoint(17, 17)},
+        {kDesktop, true, QPoint(811, 11), QPoint(822, 22), QPoint(817, 17)},
+        {kLeftScreen, true, QPoint(811, 11), QPoint(822, 22), QPoint(817, 17)}, // outside the copy
+        // A picture that states no scale is stretched over its area.
+        {kLeftScreen, false, QPoint(201, 151), QPoint(402, 302), QPoint(302, 227)},
     };
     for (const Case& c : cases) {
-        SCOPED_TRACE(testing::Message() << "copy " << c.copy << " at " << c.point.x() << "," << c.point.y());
+        SCOPED_TRACE(testing::Message() << "copy " << c.copy << (c.statesScale ? "" : " unscaled") << " at "
+                                        << c.point.x() << "," << c.point.y());
         QImage picture(deviceArea[c.copy].size(), QImage::Format_RGB32);
-        picture.setDevicePixelRatio(scale);
+        if (c.statesScale)
+            picture.setDevicePixelRatio(scale);
         ScreenCopy copy;
         copy.Hold(picture, logicalArea[c.copy]);
         EXPECT_EQ(copy.PixelOf(c.point), scale == 2.0 ? c.atTwo : c.atOneAndAHalf);
