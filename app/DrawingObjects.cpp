@@ -2,9 +2,6 @@
 
 #include <QFontMetrics>
 #include <QFontMetricsF>
-#include <QGuiApplication>
-#include <QPixmap>
-#include <QScreen>
 
 QPen RaisedLeftPen;
 QPen RaisedRightPen;
@@ -16,7 +13,7 @@ QPen SunkenTopPen;
 QPen SunkenBottomPen;
 QFont PhoneticFont;
 QFont GothicFont;
-QScreen* ScreenDC = nullptr;
+std::unique_ptr<ScreenCopySource> ScreenDC;
 ScreenCopy ScreenCopyDC;
 
 namespace {
@@ -77,30 +74,17 @@ QFont BarFont(const char* face, int weight, bool antialiased)
 
 } // namespace
 
-void ScreenCopy::Take(QScreen* screen)
+void TakeScreenCopy(std::function<void()> done)
 {
-    if (!screen)
-        return;
-    const QPixmap grab = screen->grabWindow(0);
-    ++m_taken;
-    if (grab.isNull())
-        return;
-    m_image = grab.toImage();
-    m_origin = screen->geometry().topLeft();
-}
-
-QColor ScreenCopy::PixelAt(QPoint screenPoint) const
-{
-    const QPoint p = screenPoint - m_origin;
-    if (m_image.isNull() || !m_image.rect().contains(p))
-        return QColor(0, 0, 0);
-    return m_image.pixelColor(p);
-}
-
-void ScreenCopy::Reset()
-{
-    m_image = QImage();
-    m_taken = 0;
+    auto hold = [done = std::move(done)](QImage picture, QRect area) {
+        ScreenCopyDC.Hold(std::move(picture), area);
+        if (done)
+            done();
+    };
+    if (ScreenDC)
+        ScreenDC->Take(std::move(hold));
+    else
+        hold(QImage(), QRect());
 }
 
 void CreateDrawingObjects()
@@ -115,13 +99,13 @@ void CreateDrawingObjects()
     SunkenBottomPen = FramePen(2, kWhite);
     PhoneticFont = BarFont("triphibian", 400, true);
     GothicFont = BarFont("MS Gothic", 0, false);
-    ScreenDC = QGuiApplication::primaryScreen();
+    ScreenDC = ScreenCopySourceForSession();
 }
 
 void ReleaseDrawingObjects()
 {
     ScreenCopyDC.Reset();
-    ScreenDC = nullptr;
+    ScreenDC.reset();
     RaisedLeftPen = RaisedRightPen = RaisedTopPen = RaisedBottomPen = QPen();
     SunkenLeftPen = SunkenRightPen = SunkenTopPen = SunkenBottomPen = QPen();
     GothicFont = QFont();

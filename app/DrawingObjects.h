@@ -1,11 +1,10 @@
 #pragma once
-#include <QColor>
 #include <QFont>
-#include <QImage>
 #include <QPen>
-#include <QPoint>
+#include <functional>
+#include <memory>
 
-class QScreen;
+#include "app/ScreenCopy.h"
 
 // Pens of the raised frame around the bars and the sunken frame around the
 // answer edit.
@@ -24,27 +23,14 @@ extern QFont PhoneticFont;
 extern QFont GothicFont;
 
 // The see-through look paints each bar in the colour the screen had under
-// it when the look was switched on. ScreenDC is the screen that is copied,
-// ScreenCopyDC holds the copy.
-class ScreenCopy {
-public:
-    // Copies the whole screen; keeps the previous copy if the grab fails.
-    void Take(QScreen* screen);
-    // The copy's pixel at a point in screen coordinates; a point outside the
-    // copy answers black, as the window system does for such a pixel.
-    QColor PixelAt(QPoint screenPoint) const;
-    bool IsEmpty() const { return m_image.isNull(); }
-    // Number of copies taken since start-up.
-    int TakenCount() const { return m_taken; }
-    void Reset();
-
-private:
-    QImage m_image;
-    QPoint m_origin;
-    int m_taken = 0;
-};
-extern QScreen* ScreenDC;
+// it when the look was switched on. ScreenDC is where copies of the screen
+// come from, ScreenCopyDC holds the latest.
+extern std::unique_ptr<ScreenCopySource> ScreenDC;
 extern ScreenCopy ScreenCopyDC;
+
+// Takes a fresh copy from ScreenDC into ScreenCopyDC, then calls `done`: at
+// once or, with a source that answers later, from the event loop.
+void TakeScreenCopy(std::function<void()> done);
 
 // Created once at start-up, released at shutdown.
 void CreateDrawingObjects();

@@ -269,24 +269,3 @@ void InstallBarDragging(QWidget* bar)
     if (!bar->findChild<QObject*>(QLatin1String(kDragFilterName), Qt::FindDirectChildrenOnly))
         new BarDragFilter(bar);
 }
-
-void SetBarBackground(QWidget* bar, const QColor& colour)
-{
-    QPalette palette;
-    if (colour.isValid()) {
-        for (QPalette::ColorRole role : {QPalette::Window, QPalette::Base, QPalette::Button})
-            palette.setColor(role, colour);
-    }
-    // Only the roles set here override; the rest stays inherited.
-    bar->setPalette(palette);
-}
-
-QPoint BarSamplePoint(const QWidget* bar)
-{
-    return bar->mapToGlobal(QPoint(0, 0));
-}
-
-QColor SeeThroughColour(QPoint samplePoint)
-{
-    return ScreenCopyDC.PixelAt(samplePoint);
-}

@@ -1,5 +1,4 @@
 #pragma once
-#include <QColor>
 #include <QPen>
 #include <QPoint>
 #include <QSize>
@@ -29,16 +28,3 @@ void DrawRaisedFrame(QWidget* bar, QPainter& painter);
 // moving the pointer beyond the drag distance moves the bar. A press and
 // release without that movement stays an ordinary click.
 void InstallBarDragging(QWidget* bar);
-
-// See-through painting: the bar and its controls take `colour` as their
-// background, the edit as its text background too. An invalid colour gives
-// them back the platform's colours.
-void SetBarBackground(QWidget* bar, const QColor& colour);
-
-// The sample point of a see-through bar: its top-left corner on the screen.
-// It moves with the bar, so a move changes the bar's colour.
-QPoint BarSamplePoint(const QWidget* bar);
-
-// The background colour of see-through mode: the colour the screen copy
-// holds at the sample point.
-QColor SeeThroughColour(QPoint samplePoint);

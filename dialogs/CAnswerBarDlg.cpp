@@ -26,22 +26,18 @@ CAnswerBarDlg::CAnswerBarDlg(int templateId) : CDialog(templateId)
 
 void CAnswerBarDlg::SetSeeThrough(bool on)
 {
-    m_seeThrough = on;
+    m_look.SetSeeThrough(on);
     ShowButtons(!on);
     m_answerEdit->m_seeThrough = on;
-    RefreshColours();
+    m_look.Refresh();
     m_answerEdit->update();
-    update();
 }
 
 bool CAnswerBarDlg::OnInitDialog()
 {
     CDialog::OnInitDialog();
     SetUpBarWindow(this, ScreenFractionPoint(1, 2, 1, 2), kBarSize);
-    m_samplePoint = BarSamplePoint(this);
-    m_seeThrough = false;
-    m_backBrush = QColor();
-    RefreshColours();
+    m_look.Reset();
     return true;
 }
 
@@ -79,28 +75,8 @@ void CAnswerBarDlg::keyPressEvent(QKeyEvent* event)
     CDialog::keyPressEvent(event);
 }
 
-void CAnswerBarDlg::moveEvent(QMoveEvent* event)
-{
-    CDialog::moveEvent(event);
-    m_samplePoint = BarSamplePoint(this);
-    if (m_seeThrough) {
-        RefreshColours();
-        update();
-    }
-}
-
 void CAnswerBarDlg::paintEvent(QPaintEvent*)
 {
     QPainter painter(this);
-    if (m_seeThrough)
-        painter.fillRect(rect(), m_backBrush);
-    else
-        DrawRaisedFrame(this, painter);
-}
-
-void CAnswerBarDlg::RefreshColours()
-{
-    if (m_seeThrough)
-        m_backBrush = SeeThroughColour(m_samplePoint);
-    SetBarBackground(this, m_seeThrough ? m_backBrush : QColor());
+    m_look.Paint(painter);
 }

@@ -1,9 +1,8 @@
 #pragma once
-#include <QColor>
-#include <QPoint>
 #include <string>
 
 #include "app/CDialog.h"
+#include "dialogs/SeeThroughLook.h"
 
 class CEditDescendant;
 class QPushButton;
@@ -17,10 +16,7 @@ class CAnswerBarDlg : public CDialog {
 public:
     CEditDescendant* m_answerEdit;
     std::string m_answerText;
-    QPoint m_samplePoint;
-    bool m_seeThrough = false;
-    // The see-through background; invalid while none is chosen.
-    QColor m_backBrush;
+    SeeThroughLook m_look{this};
 
     void SetSeeThrough(bool on);
 
@@ -37,9 +33,5 @@ protected:
     void OnCancel() override;
     void closeEvent(QCloseEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
-    void moveEvent(QMoveEvent* event) override;
     void paintEvent(QPaintEvent* event) override;
-
-private:
-    void RefreshColours();
 };

@@ -9,6 +9,8 @@
 #include "dialogs/BarLook.h"
 #include "dialogs/CinputDlg.h"
 #include "dialogs/CtestInputDlg.h"
+#include "drill/AnswerFocus.h"
+#include "drill/CardText.h"
 #include "history/CEditDescendant.h"
 #include "keyhook/KeyHook.h"
 #include "store/StoreWork.h"
@@ -17,14 +19,12 @@
 #include <QGuiApplication>
 #include <QLabel>
 #include <QPainter>
-#include <QPixmap>
 #include <QPushButton>
 #include <QStyle>
 #include <QThread>
 #include <QTimer>
 #include <QWindow>
 #include <algorithm>
-#include <cstdarg>
 #include <cstdio>
 #include <cstring>
 
@@ -46,61 +46,13 @@ constexpr char kAskNextPass[] = "次回に行きますか。";
 constexpr char kNextPass[] = "次回に行きます。";
 constexpr char kDrillOver[] = "終わり！";
 
-constexpr char kRevealedFormat[] = "%s%s";
-constexpr char kCardFormat[] = "%s%s%d%s%d%s";
-
 // Texts up to 16 bytes fit the label; every further byte widens bar and label.
 constexpr int kPixelsPerByte = 8;
 constexpr int kWideningStart = 128;
 
-// Long enough for the window system to repaint what lay under the bars: a
-// copy taken at once still shows them.
-constexpr int kScreenRepaintWaitMs = 50;
-
 const QColor kWrongColour(128, 0, 0);
 const QColor kRightColour(0, 128, 0);
 const QColor kKnownColour(128, 128, 255);
-
-std::string FormatText(const char* format, ...) __attribute__((format(printf, 1, 2)));
-std::string FormatText(const char* format, ...)
-{
-    va_list args;
-    va_start(args, format);
-    va_list count;
-    va_copy(count, args);
-    const int length = std::vsnprintf(nullptr, 0, format, count);
-    va_end(count);
-    std::string text(length > 0 ? std::size_t(length) : 0, '\0');
-    if (length > 0)
-        std::vsnprintf(text.data(), text.size() + 1, format, args);
-    va_end(args);
-    return text;
-}
-
-bool IsCp932LeadByte(unsigned char byte) { return (byte >= 0x81 && byte <= 0x9F) || (byte >= 0xE0 && byte <= 0xFC); }
-
-unsigned char FoldAsciiCase(unsigned char byte) { return byte >= 'A' && byte <= 'Z' ? byte - 'A' + 'a' : byte; }
-
-// Same length in bytes and equal when letter case is ignored. Only
-// single-byte letters fold: the second byte of a double-byte character may
-// look like an ASCII letter and must match exactly.
-bool SameSpelling(const std::string& typed, const std::string& word)
-{
-    if (typed.size() != word.size())
-        return false;
-    for (std::size_t i = 0; i < word.size(); ++i) {
-        const auto a = static_cast<unsigned char>(typed[i]);
-        const auto b = static_cast<unsigned char>(word[i]);
-        if (IsCp932LeadByte(b)) {
-            if (a != b || i + 1 >= word.size() || typed[i + 1] != word[i + 1])
-                return false;
-            ++i;
-        } else if (FoldAsciiCase(a) != FoldAsciiCase(b)) {
-            return false;
-        }
-    }
-    return true;
-}
 
 QColor JudgementColour(std::uint8_t judgement)
 {
@@ -142,7 +94,9 @@ template <class Bar> void DestroyAnswerBar(QPointer<Bar>& bar)
 
 } // namespace
 
-CKadoDlg::CKadoDlg(QWidget* parent) : CDialog(kTemplate, parent), m_icon(VokaboIcon())
+CKadoDlg::CKadoDlg(QWidget* parent)
+    : CDialog(kTemplate, parent), m_icon(VokaboIcon()),
+      m_screenCopyWait({[this] { HideBars(); }, [this] { ShowBarsWithCopy(); }, [this](int message) { Dispatch(message); }})
 {
     BuildControls();
     m_revealButton = Item<QPushButton>(kRevealButtonId);
@@ -153,10 +107,6 @@ CKadoDlg::CKadoDlg(QWidget* parent) : CDialog(kTemplate, parent), m_icon(VokaboI
     InstallBarDragging(this);
     // Modal to the bar alone: the answer bar stays usable meanwhile.
     m_resultDlg.SetModalOwner(this);
-
-    m_screenCopyWait.setSingleShot(true);
-    m_screenCopyWait.setInterval(kScreenRepaintWaitMs);
-    connect(&m_screenCopyWait, &QTimer::timeout, this, [this] { CompleteScreenCopy(); });
 }
 
 CKadoDlg::~CKadoDlg() = default;
@@ -172,7 +122,7 @@ bool CKadoDlg::OnInitDialog()
     m_revealed = false;
     m_judgement = kWrong;
     m_minimized = false;
-    m_seeThrough = false;
+    m_look.SetSeeThrough(false);
     m_awaitingAnswer = true;
 
     if (m_passCards.empty()) {
@@ -188,7 +138,7 @@ bool CKadoDlg::OnInitDialog()
     // DetachFromBarWindow); a run modal to the whole application would block
     // it. Nothing else needs blocking: the main dialog hides meanwhile.
     setWindowModality(Qt::WindowModal);
-    m_samplePoint = BarSamplePoint(this);
+    m_look.Reset();
     m_running = true;
 
     SetKeyHook(1, static_cast<unsigned long>(reinterpret_cast<quintptr>(QThread::currentThreadId())), this);
@@ -256,8 +206,8 @@ bool CKadoDlg::event(QEvent* event)
         return CDialog::event(event);
     // Between runs the bar has no window that a message could reach.
     if (m_running) {
-        if (m_screenCopyWait.isActive())
-            m_deferred.push_back(message);
+        if (m_screenCopyWait.Waiting())
+            m_screenCopyWait.Defer(message);
         else
             Dispatch(message);
     }
@@ -316,8 +266,7 @@ void CKadoDlg::done(int result)
 void CKadoDlg::EndOfRun()
 {
     m_running = false;
-    m_screenCopyWait.stop();
-    m_deferred.clear();
+    m_screenCopyWait.Stop();
     SetKeyHook(0, 0, nullptr);
     DestroyAnswerBar(m_testAnswerBar);
     DestroyAnswerBar(m_freeAnswerBar);
@@ -332,12 +281,7 @@ void CKadoDlg::ShowCard()
     m_cardLabel->setGeometry(m_labelRect);
     setFixedSize(m_barRect.width(), height());
 
-    const WordCard& card = m_passCards[m_current];
-    if (m_revealed)
-        m_cardText = FormatText(kRevealedFormat, card.word.c_str(), card.phonetic.c_str());
-    else
-        m_cardText = FormatText(kCardFormat, card.meaning.c_str(), "(", m_position,
-                                "/", static_cast<int>(m_passCards.size()), ")");
+    m_cardText = CardText(m_passCards[m_current], m_revealed, m_position, static_cast<int>(m_passCards.size()));
 
     UpdateData(false);
     RefreshCardLook();
@@ -352,21 +296,15 @@ void CKadoDlg::ShowCard()
 }
 
 // The card's colour and font follow the drill state; in see-through mode the
-// bar and the label take the colour of the screen copy under the bar.
+// label takes the colour of the screen copy under the bar.
 void CKadoDlg::RefreshCardLook()
 {
-    QPalette labelPalette = palette();
-    if (m_seeThrough) {
-        m_backBrush = QBrush(SeeThroughColour(m_samplePoint));
-        labelPalette.setColor(QPalette::Window, m_backBrush.color());
-    } else {
-        m_backBrush = QBrush();
-    }
+    QPalette labelPalette = m_look.BackgroundPalette(palette());
     if (m_judged)
         labelPalette.setColor(QPalette::WindowText, JudgementColour(m_judgement));
     // Every keystroke of the free bar comes through here; setting an equal
     // palette or font still makes Qt re-resolve and re-lay out the label.
-    m_cardLabel->setAutoFillBackground(m_seeThrough);
+    m_cardLabel->setAutoFillBackground(m_look.SeeThrough());
     if (m_cardLabel->palette() != labelPalette)
         m_cardLabel->setPalette(labelPalette);
     const QFont& font = m_revealed ? PhoneticFont : GothicFont;
@@ -399,47 +337,6 @@ void CKadoDlg::StepToCard()
         FocusAnswerEdit(m_freeAnswerBar->m_answerEdit);
         m_freeAnswerBar->m_markCheck->setChecked(false);
     }
-}
-
-// The next typing replaces the previous answer.
-namespace {
-// Keeps "the next typing replaces the answer" true when the window manager
-// activates the answer bar only after it was asked to (a box just closed, say):
-// the late focus-in selects the text again. It goes with the first key typed.
-class SelectAllOnFocusIn : public QObject {
-public:
-    static constexpr char kName[] = "selectAllOnFocusIn";
-    explicit SelectAllOnFocusIn(QLineEdit* edit) : QObject(edit), m_edit(edit)
-    {
-        setObjectName(QLatin1String(kName));
-        edit->installEventFilter(this);
-    }
-
-protected:
-    bool eventFilter(QObject*, QEvent* event) override
-    {
-        if (event->type() == QEvent::FocusIn)
-            QTimer::singleShot(0, m_edit, [edit = m_edit] { edit->selectAll(); });
-        else if (event->type() == QEvent::KeyPress || event->type() == QEvent::InputMethod)
-            deleteLater();
-        return false;
-    }
-
-private:
-    QLineEdit* m_edit;
-};
-} // namespace
-
-void CKadoDlg::FocusAnswerEdit(QLineEdit* edit)
-{
-    if (!edit)
-        return;
-    edit->window()->activateWindow();
-    edit->setFocus(Qt::OtherFocusReason);
-    edit->selectAll();
-    // Found by name: the class has no meta-object for a typed search.
-    if (!edit->findChild<QObject*>(QLatin1String(SelectAllOnFocusIn::kName), Qt::FindDirectChildrenOnly))
-        new SelectAllOnFocusIn(edit);
 }
 
 void CKadoDlg::OnNext()
@@ -582,23 +479,26 @@ void CKadoDlg::OnMinimize()
 
 void CKadoDlg::OnSeeThrough()
 {
-    m_seeThrough = !m_seeThrough;
-    if (!m_seeThrough) {
+    m_look.SetSeeThrough(!m_look.SeeThrough());
+    if (!m_look.SeeThrough()) {
         ApplySeeThrough();
         return;
     }
-    // The copy has to show what lies under the bars; the bar's run goes on.
+    // The bar's run goes on while the bars are hidden for the copy.
+    m_screenCopyWait.Start();
+}
+
+void CKadoDlg::HideBars()
+{
     hide();
     if (m_testAnswerBar)
         m_testAnswerBar->hide();
     if (m_freeAnswerBar)
         m_freeAnswerBar->hide();
-    m_screenCopyWait.start();
 }
 
-void CKadoDlg::CompleteScreenCopy()
+void CKadoDlg::ShowBarsWithCopy()
 {
-    ScreenCopyDC.Take(ScreenDC);
     if (m_testAnswerBar)
         m_testAnswerBar->show();
     if (m_freeAnswerBar)
@@ -608,34 +508,23 @@ void CKadoDlg::CompleteScreenCopy()
     // minimise again, not "restore" a bar that is already up.
     m_minimized = false;
     ApplySeeThrough();
-
-    std::vector<int> deferred;
-    deferred.swap(m_deferred);
-    for (std::size_t i = 0; i < deferred.size() && m_running; ++i) {
-        if (m_screenCopyWait.isActive()) {
-            // A deferred switch started another wait; the rest waits for it.
-            m_deferred.insert(m_deferred.end(), deferred.begin() + i, deferred.end());
-            return;
-        }
-        Dispatch(deferred[i]);
-    }
 }
 
 // The drill bar's state is the master; the answer bar follows it.
 void CKadoDlg::ApplySeeThrough()
 {
-    m_revealButton->setVisible(!m_seeThrough);
+    const bool on = m_look.SeeThrough();
+    m_revealButton->setVisible(!on);
     if (m_testAnswerBar)
-        m_testAnswerBar->SetSeeThrough(m_seeThrough);
+        m_testAnswerBar->SetSeeThrough(on);
     if (m_freeAnswerBar)
-        m_freeAnswerBar->SetSeeThrough(m_seeThrough);
-    RefreshCardLook();
-    update();
+        m_freeAnswerBar->SetSeeThrough(on);
+    m_look.Refresh();
 }
 
 void CKadoDlg::OnShowBar()
 {
-    m_seeThrough = false;
+    m_look.SetSeeThrough(false);
     ApplySeeThrough();
 }
 
@@ -648,20 +537,7 @@ void CKadoDlg::paintEvent(QPaintEvent*)
         m_icon.paint(&painter, QRect(corner, QSize(size, size)));
         return;
     }
-    if (m_seeThrough)
-        painter.fillRect(rect(), m_backBrush);
-    else
-        DrawRaisedFrame(this, painter);
-}
-
-void CKadoDlg::moveEvent(QMoveEvent* event)
-{
-    CDialog::moveEvent(event);
-    m_samplePoint = BarSamplePoint(this);
-    if (m_seeThrough) {
-        RefreshCardLook();
-        update();
-    }
+    m_look.Paint(painter);
 }
 
 void CKadoDlg::EndDrill()

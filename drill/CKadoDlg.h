@@ -1,24 +1,21 @@
 #pragma once
-#include <QBrush>
 #include <QIcon>
-#include <QPoint>
 #include <QPointer>
 #include <QRect>
-#include <QTimer>
 #include <cstddef>
 #include <cstdint>
 #include <string>
 #include <vector>
 
 #include "app/CDialog.h"
+#include "dialogs/SeeThroughLook.h"
 #include "drill/DrillSelection.h"
+#include "drill/ScreenCopyWait.h"
 #include "history/ChistoryDlg.h"
 
 class CinputDlg;
 class CtestInputDlg;
 class QLabel;
-class QLineEdit;
-class QMoveEvent;
 class QPaintEvent;
 class QPushButton;
 
@@ -54,9 +51,9 @@ public:
     bool m_awaitingAnswer = true;
     std::int32_t m_mode = kFree;
     bool m_minimized = false;
-    QBrush m_backBrush; // Qt::NoBrush while none is chosen
-    QPoint m_samplePoint;
-    bool m_seeThrough = false;
+    // See-through mode, its sample point and brush; the card label takes
+    // the colour, the bar's own palette stays for the boxes it owns.
+    SeeThroughLook m_look{this, [this] { RefreshCardLook(); }};
     char m_listName[1024] = {};
     // Index into m_passCards; m_passCards.size() while a pass has run out.
     std::size_t m_current = 0;
@@ -67,7 +64,6 @@ protected:
     bool event(QEvent* event) override;
     void done(int result) override;
     void paintEvent(QPaintEvent* event) override;
-    void moveEvent(QMoveEvent* event) override;
 
 private:
     void Dispatch(int message);
@@ -89,8 +85,8 @@ private:
     void LeaveCard();
     void StepToCard();
     void FocusAnswerBar();
-    void FocusAnswerEdit(QLineEdit* edit);
-    void CompleteScreenCopy();
+    void HideBars();
+    void ShowBarsWithCopy();
     void ApplySeeThrough();
     void EndDrill();
     void WriteResults();
@@ -100,8 +96,7 @@ private:
     bool m_running = false;
     // Set by each run until the bar is first activated (see OnInitDialog).
     bool m_focusAnswerOnActivation = false;
-    // The screen copy of see-through mode waits for the screen to repaint
-    // without the bars; drill messages of that time wait in m_deferred.
-    QTimer m_screenCopyWait;
-    std::vector<int> m_deferred;
+    // Switching see-through on waits for the screen copy with the bars
+    // hidden; drill messages of that time wait with it.
+    ScreenCopyWait m_screenCopyWait;
 };

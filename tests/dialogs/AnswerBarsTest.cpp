@@ -84,7 +84,7 @@ struct TwoColourScreen {
         window.show();
         QCoreApplication::processEvents();
         ScreenCopyDC.Reset();
-        ScreenCopyDC.Take(QGuiApplication::primaryScreen());
+        TakeScreenCopy({});
         window.hide();
     }
     ~TwoColourScreen() { ScreenCopyDC.Reset(); }
@@ -121,10 +121,11 @@ TEST(AnswerBars, Create_OwnedOnTopToolWindowAtScreenCentre)
     }
     EXPECT_EQ(free.bar->parentWidget(), &free.drillBar);
     EXPECT_EQ(test.bar->parentWidget(), &test.drillBar);
-    EXPECT_EQ(free.bar->m_samplePoint, QPoint(400, 400));
-    EXPECT_EQ(test.bar->m_samplePoint, QPoint(400, 400));
-    EXPECT_FALSE(free.bar->m_seeThrough || test.bar->m_seeThrough);
-    EXPECT_FALSE(free.bar->m_backBrush.isValid() || test.bar->m_backBrush.isValid());
+    EXPECT_EQ(free.bar->m_look.SamplePoint(), QPoint(400, 400));
+    EXPECT_EQ(test.bar->m_look.SamplePoint(), QPoint(400, 400));
+    EXPECT_FALSE(free.bar->m_look.SeeThrough() || test.bar->m_look.SeeThrough());
+    EXPECT_EQ(free.bar->m_look.BackBrush().style(), Qt::NoBrush);
+    EXPECT_EQ(test.bar->m_look.BackBrush().style(), Qt::NoBrush);
     EXPECT_TRUE(free.drillBar.received.empty());
     EXPECT_TRUE(test.drillBar.received.empty());
 }
@@ -249,7 +250,7 @@ TEST(AnswerBars, SetSeeThrough_HidesButtonsAndFrames_OffShowsThemAgain)
     test.bar->SetSeeThrough(true);
     EXPECT_EQ(freeState(), "0001 see-through ....");
     EXPECT_EQ(testState(), "01 see-through ....");
-    EXPECT_TRUE(free.bar->m_seeThrough && test.bar->m_seeThrough);
+    EXPECT_TRUE(free.bar->m_look.SeeThrough() && test.bar->m_look.SeeThrough());
 
     free.bar->SetSeeThrough(false);
     test.bar->SetSeeThrough(false);
@@ -266,18 +267,18 @@ TEST(AnswerBars, SeeThrough_PaintsTheCopiedColourAtTheBarsCorner_AlsoAfterAMove)
     CinputDlg* bar = fixture.bar;
     bar->move(100, 100);
     QCoreApplication::processEvents();
-    ASSERT_EQ(bar->m_samplePoint, QPoint(100, 100));
+    ASSERT_EQ(bar->m_look.SamplePoint(), QPoint(100, 100));
 
     bar->SetSeeThrough(true);
-    EXPECT_EQ(bar->m_backBrush, left);
+    EXPECT_EQ(bar->m_look.BackBrush().color(), left);
     QImage image = bar->grab().toImage();
     EXPECT_EQ(image.pixelColor(1, 1), left);
     EXPECT_EQ(bar->m_answerEdit->grab().toImage().pixelColor(5, 5), left);
 
     bar->move(600, 100);
     QCoreApplication::processEvents();
-    EXPECT_EQ(bar->m_samplePoint, QPoint(600, 100));
-    EXPECT_EQ(bar->m_backBrush, right);
+    EXPECT_EQ(bar->m_look.SamplePoint(), QPoint(600, 100));
+    EXPECT_EQ(bar->m_look.BackBrush().color(), right);
     image = bar->grab().toImage();
     EXPECT_EQ(image.pixelColor(1, 1), right);
     EXPECT_EQ(bar->m_answerEdit->grab().toImage().pixelColor(5, 5), right);

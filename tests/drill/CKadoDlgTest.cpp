@@ -125,7 +125,7 @@ TEST_F(DrillBarTest, InitDialog_EachMode_PlacesBarsAndShowsFirstCard)
             EXPECT_EQ(b.geometry(), QRect(ScreenFractionPoint(5, 6, 1, 8), QSize(180, 26)));
             EXPECT_EQ(b.m_barRect, b.geometry());
             EXPECT_EQ(b.m_labelRect, QRect(21, 3, 144, 20));
-            EXPECT_EQ(b.m_samplePoint, b.geometry().topLeft());
+            EXPECT_EQ(b.m_look.SamplePoint(), b.geometry().topLeft());
             EXPECT_TRUE(b.windowFlags().testFlag(Qt::FramelessWindowHint));
             EXPECT_TRUE(b.windowFlags().testFlag(Qt::WindowStaysOnTopHint));
             EXPECT_FALSE(b.windowIcon().isNull());
@@ -497,31 +497,31 @@ TEST_F(DrillBarTest, SeeThrough_TwiceTakesOneCopyAndHidesThenShowsButtons)
         ASSERT_TRUE(WaitUntil([&] { return b.isVisible(); }));
         EXPECT_EQ(ScreenCopyDC.TakenCount(), copies + 1);
         EXPECT_TRUE(answerBar->isVisible());
-        EXPECT_TRUE(b.m_seeThrough);
+        EXPECT_TRUE(b.m_look.SeeThrough());
         EXPECT_TRUE(b.m_revealButton->isHidden());
-        EXPECT_TRUE(answerBar->m_seeThrough);
+        EXPECT_TRUE(answerBar->m_look.SeeThrough());
         EXPECT_TRUE(answerBar->m_nextButton->isHidden());
         EXPECT_TRUE(answerBar->m_answerEdit->m_seeThrough);
         EXPECT_TRUE(b.m_revealed);
         EXPECT_EQ(Shown(b), "apple[aepl]");
-        const QColor sampled = ScreenCopyDC.PixelAt(b.m_samplePoint);
-        EXPECT_EQ(b.m_backBrush.color(), sampled);
+        const QColor sampled = ScreenCopyDC.PixelAt(b.m_look.SamplePoint());
+        EXPECT_EQ(b.m_look.BackBrush().color(), sampled);
         EXPECT_TRUE(b.m_cardLabel->autoFillBackground());
         EXPECT_EQ(b.m_cardLabel->palette().color(QPalette::Window), sampled);
 
         // Moving samples the same copy at the new place.
         b.move(b.pos() + QPoint(-40, 30));
-        EXPECT_EQ(b.m_samplePoint, b.geometry().topLeft());
-        EXPECT_EQ(b.m_backBrush.color(), ScreenCopyDC.PixelAt(b.m_samplePoint));
+        EXPECT_EQ(b.m_look.SamplePoint(), b.geometry().topLeft());
+        EXPECT_EQ(b.m_look.BackBrush().color(), ScreenCopyDC.PixelAt(b.m_look.SamplePoint()));
 
         SendMessage(&b, WM_DRILL_SEETHROUGH);
         EXPECT_EQ(ScreenCopyDC.TakenCount(), copies + 1);
-        EXPECT_FALSE(b.m_seeThrough);
+        EXPECT_FALSE(b.m_look.SeeThrough());
         EXPECT_FALSE(b.m_revealButton->isHidden());
-        EXPECT_FALSE(answerBar->m_seeThrough);
+        EXPECT_FALSE(answerBar->m_look.SeeThrough());
         EXPECT_FALSE(answerBar->m_nextButton->isHidden());
         EXPECT_FALSE(b.m_cardLabel->autoFillBackground());
-        EXPECT_EQ(b.m_backBrush.style(), Qt::NoBrush);
+        EXPECT_EQ(b.m_look.BackBrush().style(), Qt::NoBrush);
         EXPECT_TRUE(b.isVisible());
     });
     EXPECT_TRUE(harness.closedByHarness);
@@ -538,14 +538,14 @@ TEST_F(DrillBarTest, Show_EndsSeeThroughWithoutCopy)
 
         SendMessage(&b, WM_DRILL_SHOW);
         EXPECT_EQ(ScreenCopyDC.TakenCount(), copies);
-        EXPECT_FALSE(b.m_seeThrough);
+        EXPECT_FALSE(b.m_look.SeeThrough());
         EXPECT_FALSE(b.m_revealButton->isHidden());
-        EXPECT_FALSE(b.m_testAnswerBar->m_seeThrough);
+        EXPECT_FALSE(b.m_testAnswerBar->m_look.SeeThrough());
         EXPECT_FALSE(b.m_testAnswerBar->m_okButton->isHidden());
         EXPECT_EQ(StateOf(b), before);
 
         SendMessage(&b, WM_DRILL_SHOW);
-        EXPECT_FALSE(b.m_seeThrough);
+        EXPECT_FALSE(b.m_look.SeeThrough());
         EXPECT_EQ(ScreenCopyDC.TakenCount(), copies);
     });
 }
@@ -622,7 +622,7 @@ TEST_F(DrillBarTest, NextRun_AfterDrillEndedSeeThroughAndMinimised_StartsFromScr
 
     Select(CKadoDlg::kTest);
     harness.Run(bar, [&](CKadoDlg& b) {
-        EXPECT_FALSE(b.m_seeThrough);
+        EXPECT_FALSE(b.m_look.SeeThrough());
         EXPECT_FALSE(b.m_minimized);
         EXPECT_FALSE(b.isMinimized());
         EXPECT_FALSE(b.m_revealButton->isHidden());
@@ -630,7 +630,7 @@ TEST_F(DrillBarTest, NextRun_AfterDrillEndedSeeThroughAndMinimised_StartsFromScr
         EXPECT_FALSE(b.m_revealed);
         EXPECT_TRUE(b.m_freeAnswerBar.isNull());
         ASSERT_FALSE(b.m_testAnswerBar.isNull());
-        EXPECT_FALSE(b.m_testAnswerBar->m_seeThrough);
+        EXPECT_FALSE(b.m_testAnswerBar->m_look.SeeThrough());
         EXPECT_EQ(b.geometry(), QRect(ScreenFractionPoint(5, 6, 1, 8), QSize(180, 26)));
         EXPECT_EQ(Shown(b), MeaningText(CurrentCard(b), 1, 3));
         EXPECT_EQ(LabelTextColour(b), b.palette().color(QPalette::WindowText));
@@ -649,7 +649,7 @@ TEST_F(DrillBarTest, MessagesBetweenRuns_ChangeNothingAndShowNothing)
     }
     QTest::qWait(100);
     EXPECT_EQ(StateOf(bar), after);
-    EXPECT_FALSE(bar.m_seeThrough);
+    EXPECT_FALSE(bar.m_look.SeeThrough());
     EXPECT_EQ(events.shows, 0);
     EXPECT_FALSE(bar.isVisible());
     EXPECT_TRUE(harness.modal.Boxes().empty());

@@ -200,7 +200,7 @@ TEST_F(DrillBarX11Test, DragFromLabelOrButton_MovesBar_PlainClickStaysAClick)
         QTest::qWait(200);
         // The bar keeps the point it was grabbed by under the pointer.
         EXPECT_EQ(b.pos() - start, QPoint(-120, 80));
-        EXPECT_EQ(b.m_samplePoint, b.mapToGlobal(QPoint(0, 0)));
+        EXPECT_EQ(b.m_look.SamplePoint(), b.mapToGlobal(QPoint(0, 0)));
 
         // Dragging by the "?" button moves the bar without pressing it.
         const QPoint second = b.pos();
@@ -280,6 +280,12 @@ TEST_F(DrillBarX11Test, SeeThrough_PaintsBarInColourOfWindowBelow)
 {
     Select(CKadoDlg::kFree);
     harness.Run(bar, [&](CKadoDlg& b) {
+        // At a scale of 2 the bar's start place runs off the screen's right
+        // edge; one bar's width further left it is whole, and still on the
+        // right half, where device and logical coordinates differ most.
+        const QPoint place = b.pos() - QPoint(b.width(), 0);
+        b.move(place);
+        ASSERT_TRUE(WaitUntil([&] { return b.pos() == place; }));
         QWidget below;
         below.setAutoFillBackground(true);
         QPalette red = below.palette();
@@ -291,14 +297,15 @@ TEST_F(DrillBarX11Test, SeeThrough_PaintsBarInColourOfWindowBelow)
         QTest::qWait(200);
 
         SendMessage(&b, WM_DRILL_SEETHROUGH);
-        ASSERT_TRUE(WaitUntil([&] { return b.m_seeThrough && b.isVisible() && b.m_revealButton->isHidden(); }));
-        EXPECT_EQ(b.m_backBrush.color(), QColor(200, 30, 40));
+        ASSERT_TRUE(WaitUntil([&] { return b.m_look.SeeThrough() && b.isVisible() && b.m_revealButton->isHidden(); }));
+        EXPECT_EQ(b.m_look.BackBrush().color(), QColor(200, 30, 40));
         ASSERT_TRUE(QTest::qWaitForWindowExposed(&b));
         QTest::qWait(200);
-        // What the screen shows inside the bar, away from the text.
+        // What the screen shows inside the bar, away from the text; the
+        // grab is in device pixels.
         const QImage shot = QGuiApplication::primaryScreen()->grabWindow(0).toImage();
         const QPoint inside = b.mapToGlobal(QPoint(b.width() - 3, b.height() / 2));
-        EXPECT_EQ(shot.pixelColor(inside), QColor(200, 30, 40));
+        EXPECT_EQ(shot.pixelColor(inside * shot.devicePixelRatio()), QColor(200, 30, 40));
     });
 }
 
