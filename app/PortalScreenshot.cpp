@@ -7,60 +7,83 @@
 #include <QDBusInterface>
 #include <QDBusReply>
 #include <QFile>
-#include <QPointer>
+#include <QGuiApplication>
+#include <QScreen>
 #include <QTimer>
 #include <QUrl>
 #include <QVariant>
 #include <memory>
 
-namespace PortalScreenshot {
 namespace {
 
 constexpr char kInterface[] = "org.freedesktop.portal.Screenshot";
-// A desktop that asks the learner for permission the first time waits for
-// an answer; past this the bars come back in the copy of the X server.
+// A desktop that asks the learner to allow screenshots the first time waits
+// for the answer; past this the bars come back with Qt's copy.
 constexpr int kAnswerWaitMs = 15000;
+
+QImage PictureAt(const QUrl& uri)
+{
+    if (!uri.isLocalFile())
+        return QImage();
+    QImage picture(uri.toLocalFile());
+    // The picture is ours now; a desktop that saves screenshots among the
+    // learner's pictures would otherwise gain one at every switch.
+    QFile::remove(uri.toLocalFile());
+    return picture;
+}
 
 } // namespace
 
-bool Offered()
+bool PortalScreenshotSource::Offered()
 {
-    QDBusConnection bus = QDBusConnection::sessionBus();
-    if (!bus.isConnected() || !bus.interface()->isServiceRegistered(QLatin1String(PortalService)))
-        return false;
-    // The frontend lists an interface only where a backend implements it.
-    QDBusInterface properties(QLatin1String(PortalService), QLatin1String(PortalPath),
-                              QStringLiteral("org.freedesktop.DBus.Properties"), bus);
-    const QDBusReply<QVariant> version =
-        properties.call(QStringLiteral("Get"), QLatin1String(kInterface), QStringLiteral("version"));
-    return version.isValid();
+    if (!m_offered) {
+        QDBusConnection bus = QDBusConnection::sessionBus();
+        bool offered = bus.isConnected() && bus.interface()->isServiceRegistered(QLatin1String(PortalService));
+        if (offered) {
+            // The frontend has the interface only where a backend implements it.
+            QDBusInterface properties(QLatin1String(PortalService), QLatin1String(PortalPath),
+                                      QStringLiteral("org.freedesktop.DBus.Properties"), bus);
+            const QDBusReply<QVariant> version =
+                properties.call(QStringLiteral("Get"), QLatin1String(kInterface), QStringLiteral("version"));
+            offered = version.isValid();
+        }
+        m_offered = offered;
+    }
+    return *m_offered;
 }
 
-void Take(QObject* owner, std::function<void(const QImage&)> done)
+void PortalScreenshotSource::FallBack(const Taken& taken) { m_grab.Take(taken); }
+
+void PortalScreenshotSource::Take(Taken taken)
 {
-    auto once = std::make_shared<std::function<void(const QImage&)>>(std::move(done));
-    const auto answer = [once](const QImage& picture) {
-        if (!*once)
+    if (!Offered()) {
+        FallBack(taken);
+        return;
+    }
+    // Whichever comes first, the portal's answer or the end of the wait.
+    auto pending = std::make_shared<Taken>(std::move(taken));
+    const auto answer = [this, pending](const QImage& picture) {
+        if (!*pending)
             return;
-        const auto callback = std::move(*once);
-        *once = nullptr;
-        callback(picture);
+        const Taken done = std::move(*pending);
+        *pending = nullptr;
+        const QScreen* screen = QGuiApplication::primaryScreen();
+        if (picture.isNull() || !screen) {
+            FallBack(done);
+            return;
+        }
+        // The picture shows the whole desktop in the compositor's pixels.
+        const QRect desktop = screen->virtualGeometry();
+        QImage copy = picture;
+        copy.setDevicePixelRatio(double(copy.width()) / desktop.width());
+        done(copy, desktop);
     };
-    QTimer::singleShot(kAnswerWaitMs, owner, [answer] { answer(QImage()); });
+    QTimer::singleShot(kAnswerWaitMs, &m_owner, [answer] { answer(QImage()); });
     PortalRequest::send(QDBusConnection::sessionBus(), QLatin1String(kInterface), QStringLiteral("Screenshot"),
-                        {QString()}, {{QStringLiteral("interactive"), false}}, owner,
+                        {QString()}, {{QStringLiteral("interactive"), false}}, &m_owner,
                         [answer](uint response, const QVariantMap& results) {
-                            if (response != PortalRequest::Success) {
-                                answer(QImage());
-                                return;
-                            }
-                            const QUrl uri(results.value(QStringLiteral("uri")).toString());
-                            QImage picture(uri.isLocalFile() ? uri.toLocalFile() : QString());
-                            // The picture is ours to keep; the portal leaves the file behind.
-                            if (uri.isLocalFile())
-                                QFile::remove(uri.toLocalFile());
-                            answer(picture);
+                            answer(response == PortalRequest::Success
+                                       ? PictureAt(QUrl(results.value(QStringLiteral("uri")).toString()))
+                                       : QImage());
                         });
 }
-
-} // namespace PortalScreenshot

@@ -1,22 +1,26 @@
 #pragma once
-#include <QImage>
-#include <functional>
+#include "app/ScreenCopy.h"
 
-class QObject;
+#include <QObject>
+#include <optional>
 
 // The screen copy of a Wayland session. The X server there holds only
 // XWayland's windows, so a copy of its root window shows the wrong colours;
-// the compositor gives the picture through the desktop portal's Screenshot,
-// without asking the learner each time (interactive false).
-namespace PortalScreenshot {
+// the compositor gives the picture of the whole desktop through the desktop
+// portal's Screenshot, without asking the learner each time (interactive
+// false). Where the portal is missing, refuses or answers nothing usable,
+// the copy comes from Qt's grab as in an X11 session.
+class PortalScreenshotSource : public ScreenCopySource {
+public:
+    void Take(Taken taken) override;
 
-// Whether the session's portal offers Screenshot at all.
-bool Offered();
+private:
+    bool Offered();
+    void FallBack(const Taken& taken);
 
-// Asks for a picture of the whole desktop; `done` gets it, or a null image
-// when the portal refuses, answers nothing usable or takes longer than a
-// learner waits for the look to switch. Never waits itself; `done` runs at
-// most once, and never after `owner` is gone.
-void Take(QObject* owner, std::function<void(const QImage&)> done);
-
-} // namespace PortalScreenshot
+    // Answers that come after the source is gone go nowhere.
+    QObject m_owner;
+    // Asked of the bus once, at the first copy.
+    std::optional<bool> m_offered;
+    ScreenGrabSource m_grab;
+};

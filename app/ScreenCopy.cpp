@@ -1,5 +1,8 @@
 #include "app/ScreenCopy.h"
 
+#include "app/PortalScreenshot.h"
+#include "app/SessionKind.h"
+
 #include <QGuiApplication>
 #include <QPixmap>
 #include <QScreen>
@@ -59,7 +62,11 @@ void ScreenGrabSource::Take(Taken taken)
     taken(screen->grabWindow(0).toImage(), screen->geometry());
 }
 
+// In a Wayland session the X server's grab would miss every Wayland window,
+// so the compositor's picture comes through the portal there.
 std::unique_ptr<ScreenCopySource> ScreenCopySourceForSession()
 {
+    if (IsWaylandSession())
+        return std::make_unique<PortalScreenshotSource>();
     return std::make_unique<ScreenGrabSource>();
 }

@@ -11,6 +11,11 @@ int main(int argc, char** argv)
 {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
+    // A developer's Wayland session must not reach the tests: its desktop
+    // would be asked to bind the hot keys and to take screenshots. The
+    // portal tests bring a session of their own.
+    qunsetenv("WAYLAND_DISPLAY");
+    qunsetenv("XDG_SESSION_TYPE");
     ::testing::InitGoogleTest(&argc, argv);
     QApplication application(argc, argv);
     QApplication::setApplicationName(QStringLiteral("vokabo"));
