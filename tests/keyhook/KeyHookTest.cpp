@@ -1,5 +1,6 @@
 // The hot keys where they cannot be taken from the desktop (offscreen, as
 // here): caught in the program's own windows.
+#include "support/HookRecorder.h"
 #include "keyhook/KeyHook.h"
 
 #include <QApplication>
@@ -18,22 +19,7 @@ namespace {
 constexpr Qt::KeyboardModifiers CtrlAltShift = Qt::ControlModifier | Qt::AltModifier | Qt::ShiftModifier;
 constexpr int OtherDrillMessage = 0x401;
 
-// The target of the hook: records the types of the user events it receives.
-template <typename Base>
-class Recorder : public Base {
-public:
-    std::vector<int> types;
-
-protected:
-    bool event(QEvent* event) override
-    {
-        if (event->type() >= QEvent::User) {
-            types.push_back(event->type());
-            return true;
-        }
-        return Base::event(event);
-    }
-};
+template <typename Base> using Recorder = HookRecorder<Base>;
 using EventRecorder = Recorder<QObject>;
 
 // The focused window: records the keys that reach it. The modifier keys that

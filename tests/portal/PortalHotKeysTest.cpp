@@ -1,6 +1,7 @@
 // The hot keys in a Wayland session, through Debian's portal frontend with
 // the stand-in desktop behind it. The keys are bound once per process, so
 // each test needs a process of its own, as ctest runs them.
+#include "support/HookRecorder.h"
 #include "PrivatePortal.h"
 #include "keyhook/KeyHook.h"
 #include "keyhook/PortalHotKeys.h"
@@ -22,20 +23,7 @@ constexpr Qt::KeyboardModifiers CtrlAltShift = Qt::ControlModifier | Qt::AltModi
 constexpr int WaitMs = 10000;
 const QString ShortcutsPortal = QStringLiteral("org.freedesktop.portal.GlobalShortcuts");
 
-class EventRecorder : public QObject {
-public:
-    std::vector<int> types;
-
-protected:
-    bool event(QEvent* event) override
-    {
-        if (event->type() >= QEvent::User) {
-            types.push_back(event->type());
-            return true;
-        }
-        return QObject::event(event);
-    }
-};
+using EventRecorder = HookRecorder<>;
 
 // Counts the shortcut activations that reach the program's own portal
 // connection. Once one has, the program has handled it too: QtDBus hands a

@@ -1,5 +1,6 @@
 // The hot keys on a real X server: grabbed from the whole desktop, so they
 // reach the target while another program's window has the focus.
+#include "support/HookRecorder.h"
 #include "keyhook/KeyHook.h"
 
 #include <QAbstractNativeEventFilter>
@@ -28,20 +29,7 @@ struct DisplayCloser {
     void operator()(Display* display) const { XCloseDisplay(display); }
 };
 
-class EventRecorder : public QObject {
-public:
-    std::vector<int> types;
-
-protected:
-    bool event(QEvent* event) override
-    {
-        if (event->type() >= QEvent::User) {
-            types.push_back(event->type());
-            return true;
-        }
-        return QObject::event(event);
-    }
-};
+using EventRecorder = HookRecorder<>;
 
 // The program's own window: records the keys that reach it, modifiers left
 // out.
