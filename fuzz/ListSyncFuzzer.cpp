@@ -89,9 +89,15 @@ Outcome Model(const State& before, const std::string& name, const std::vector<Ca
         return rows;
     };
 
-    if (!listed) {
-        if (before.table)
-            return out;
+    bool controlRow = false;
+    if (listed)
+        for (auto& [rowName, rowBeg, rowEnd] : out.state.control)
+            if (rowName == name) {
+                rowBeg = beg;
+                rowEnd = end;
+                controlRow = true;
+            }
+    if (!listed && !before.table) {
         if (auto rows = create()) {
             out.state.control.emplace_back(name, beg, end);
             out.state.table = std::move(rows);
@@ -99,20 +105,15 @@ Outcome Model(const State& before, const std::string& name, const std::vector<Ca
         }
         return out;
     }
-
-    bool controlRow = false;
-    for (auto& [rowName, rowBeg, rowEnd] : out.state.control)
-        if (rowName == name) {
-            rowBeg = beg;
-            rowEnd = end;
-            controlRow = true;
-        }
+    // A stored list, or a table already there for a new one: the range is
+    // kept, in a row added where control has none (a new list always adds one).
+    if (!controlRow)
+        out.state.control.emplace_back(name, beg, end);
     if (!before.table) {
-        if (controlRow)
-            if (auto rows = create()) {
-                out.state.table = std::move(rows);
-                out.state.shape = Shape::Keyed;
-            }
+        if (auto rows = create()) {
+            out.state.table = std::move(rows);
+            out.state.shape = Shape::Keyed;
+        }
         return out;
     }
 
