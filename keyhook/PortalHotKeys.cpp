@@ -56,7 +56,7 @@ bool offers(const QString& introspection, const char* interface)
     return false;
 }
 
-// The shortcuts specification's form, modifiers first and the key as its
+// The XDG shortcuts format, modifiers first and the key as its
 // keysym name: "CTRL+ALT+SHIFT+f". The table holds letters only.
 QString preferredTrigger(const HotKey& hotKey)
 {
@@ -84,7 +84,7 @@ PortalShortcuts wantedShortcuts()
     return shortcuts;
 }
 
-// The specification says s, some portals send o.
+// The portal's interface documentation says s; some portals send o.
 QString pathText(const QVariant& value)
 {
     if (value.userType() == qMetaTypeId<QDBusObjectPath>())
