@@ -27,15 +27,15 @@ namespace {
 using Table = std::vector<std::vector<std::string>>;
 using Counters = std::array<int, 3>; // free, test_w, test_a
 
-// The preload on its own thread while this thread polls the flags as the
-// main dialog's timer does, then reads the registry as Start does. The
-// thread is handed back unjoined, as the program leaves it until its close.
+// The preload on its own thread while this thread polls both flags as Start
+// does, then reads the registry. The preload sets the flags one after the
+// other, so seeing the first says nothing yet about the second. The thread
+// is handed back unjoined, as the program leaves it until its close.
 std::thread PreloadWhilePolling()
 {
     std::thread preload(PreloadThread);
-    while (!listsLoaded.load(std::memory_order_acquire))
+    while (!listsLoaded.load(std::memory_order_acquire) || !controlLoaded.load(std::memory_order_acquire))
         std::this_thread::yield();
-    EXPECT_TRUE(controlLoaded.load(std::memory_order_acquire));
     EXPECT_EQ(WordListRegistry.size(), static_cast<std::size_t>(kBuiltinListCount));
     return preload;
 }
