@@ -120,6 +120,9 @@ private:
     void StartDrag(QPoint globalNow)
     {
         m_dragging = true;
+        // The bar's own moves have all reached the window manager by now:
+        // the last drag ended with a release.
+        SyncBarPosition(m_bar);
         m_barStart = m_bar->pos();
         CancelControlPress();
         // The bar follows the pointer by itself rather than through the
@@ -211,6 +214,34 @@ private:
 #endif
 
 } // namespace
+
+bool SyncBarPosition(QWidget* bar)
+{
+#if VOKABO_HAVE_XCB
+    auto* x11 = qGuiApp->nativeInterface<QNativeInterface::QX11Application>();
+    xcb_connection_t* connection = x11 ? x11->connection() : nullptr;
+    const QWindow* window = bar->windowHandle();
+    if (!connection || !window || !bar->isVisible())
+        return false;
+    const xcb_screen_t* screen = xcb_setup_roots_iterator(xcb_get_setup(connection)).data;
+    const xcb_translate_coordinates_cookie_t cookie =
+        xcb_translate_coordinates(connection, static_cast<xcb_window_t>(bar->winId()), screen->root, 0, 0);
+    std::unique_ptr<xcb_translate_coordinates_reply_t, decltype(&std::free)> reply(
+        xcb_translate_coordinates_reply(connection, cookie, nullptr), &std::free);
+    if (!reply)
+        return false;
+    // The server counts device pixels; a scaled screen rounds either way.
+    const qreal ratio = window->devicePixelRatio();
+    const QPoint server = (QPointF(reply->dst_x, reply->dst_y) / ratio).toPoint();
+    if ((server - bar->pos()).manhattanLength() <= 1)
+        return false;
+    bar->move(server);
+    return true;
+#else
+    Q_UNUSED(bar);
+    return false;
+#endif
+}
 
 QPoint ScreenFractionPoint(int a, int b, int c, int d)
 {

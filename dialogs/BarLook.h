@@ -24,6 +24,18 @@ QPen WithRoundEnds(QPen pen);
 // The raised frame around the bar's client area.
 void DrawRaisedFrame(QWidget* bar, QPainter& painter);
 
+// Makes the bar's place as Qt knows it the place the window system has it,
+// and says whether it had to. Qt can miss the window manager's first
+// placing of a bar: openbox, when slow, reparents the bar into a frame
+// still at the screen's corner, Qt asks where the bar is before the frame
+// has moved, and nothing later tells it otherwise. pos() then stays at the
+// corner while the learner sees the bar where it was put. Those who need
+// the true place (a drag's start, the see-through sample) ask here first,
+// at a moment when no move of the bar's own is on its way: the server has
+// the bar where the manager last put it. Only X11 can be asked; elsewhere
+// Qt's place stands.
+bool SyncBarPosition(QWidget* bar);
+
 // A bar has no caption: pressing anywhere on it, controls included, and
 // moving the pointer beyond the drag distance moves the bar. A press and
 // release without that movement stays an ordinary click.

@@ -313,6 +313,14 @@ void CKadoDlg::OnSeeThrough()
         ApplySeeThrough();
         return;
     }
+    // The colour comes from where the learner sees each bar, which Qt may
+    // not know since the bar's first showing. Asked now, with no move of
+    // the bar's own still on its way to the window manager.
+    SyncBarPosition(this);
+    if (m_testAnswerBar)
+        SyncBarPosition(m_testAnswerBar);
+    if (m_freeAnswerBar)
+        SyncBarPosition(m_freeAnswerBar);
     // The bar's run goes on while the bars are hidden for the copy.
     m_screenCopyWait.Start();
 }

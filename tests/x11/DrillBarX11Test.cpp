@@ -119,6 +119,34 @@ public:
         Flush();
     }
 
+    // Where the server has the window, in device pixels.
+    QPoint Place(unsigned long window)
+    {
+        Display* display = m_display.get();
+        int x = 0, y = 0;
+        Window child = 0;
+        XTranslateCoordinates(display, window, DefaultRootWindow(display), 0, 0, &x, &y, &child);
+        return QPoint(x, y);
+    }
+
+    // Tells the window, as its manager would, that it sits at the screen's
+    // corner while it stays where it is: Qt takes such a report as it
+    // stands, and its idea of the window's place goes wrong as when it
+    // misses the manager's first placing.
+    void MisreportPlaceAsCorner(unsigned long window, QSize devicePixels)
+    {
+        XConfigureEvent event{};
+        event.type = ConfigureNotify;
+        event.display = m_display.get();
+        event.event = window;
+        event.window = window;
+        event.width = devicePixels.width();
+        event.height = devicePixels.height();
+        event.above = None;
+        XSendEvent(m_display.get(), window, False, StructureNotifyMask, reinterpret_cast<XEvent*>(&event));
+        Flush();
+    }
+
     // Client windows from bottom to top, as the window manager stacks them.
     std::vector<unsigned long> Stacking()
     {
@@ -220,8 +248,12 @@ TEST_F(DrillBarX11Test, DragFromLabelOrButton_MovesBar_PlainClickStaysAClick)
         // bar, as a learner finds it before grabbing the bar.
         ASSERT_TRUE(QTest::qWaitForWindowExposed(&b));
         ASSERT_TRUE(WaitUntil([&] { return b.m_freeAnswerBar->m_answerEdit->hasFocus(); }));
-        const QPoint start = b.pos();
-        learner.Drag(b.mapToGlobal(b.m_cardLabel->geometry().center()), QPoint(-120, 80));
+        // The learner grabs the bar where it is on the screen, even though
+        // Qt has it elsewhere.
+        const QPoint start = learner.Place(b.winId()) / b.devicePixelRatio();
+        learner.MisreportPlaceAsCorner(b.winId(), b.size() * b.devicePixelRatio());
+        ASSERT_TRUE(WaitUntil([&] { return b.pos() == QPoint(); }));
+        learner.Drag(start + b.m_cardLabel->geometry().center(), QPoint(-120, 80));
         ASSERT_TRUE(WaitUntil([&] { return MovedAlong(start, b.pos(), QPoint(-120, 80)); }));
         QTest::qWait(200);
         // The bar keeps the point it was grabbed by under the pointer.
@@ -315,6 +347,9 @@ TEST_F(DrillBarX11Test, SeeThrough_PaintsBarInColourOfWindowBelow)
         const QRect below = b.frameGeometry().adjusted(-80, -40, 80, 40);
         const qreal ratio = b.devicePixelRatio();
         learner.ShowPlainWindowBelow(QRect(below.topLeft() * ratio, below.size() * ratio), QColor(200, 30, 40));
+        // The colour comes from where the bar is, not from where Qt has it.
+        learner.MisreportPlaceAsCorner(b.winId(), b.size() * ratio);
+        ASSERT_TRUE(WaitUntil([&] { return b.pos() == QPoint(); }));
 
         SendMessage(&b, WM_DRILL_SEETHROUGH);
         ASSERT_TRUE(WaitUntil([&] { return b.m_look.SeeThrough() && b.isVisible() && b.m_revealButton->isHidden(); }));
