@@ -12,6 +12,7 @@
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/stat.h>
+#include <sys/un.h>
 #include <unistd.h>
 
 namespace {
@@ -33,6 +34,15 @@ bool IsPrivateFolder(const QString& folder, bool followLink)
         return false;
     return S_ISDIR(info.st_mode) && info.st_uid == ::getuid() && (info.st_mode & (S_IWGRP | S_IWOTH)) == 0;
 }
+
+// A socket's path has to fit sun_path (108 bytes on Linux, the closing NUL
+// included). In a deeper folder the lock would work but listening would fail,
+// and a second start could no longer wake the drill bar.
+bool SocketFitsIn(const QString& folder)
+{
+    const QByteArray socket = QDir(folder).filePath(FileName(".socket")).toLocal8Bit();
+    return static_cast<std::size_t>(socket.size()) < sizeof(sockaddr_un{}.sun_path);
+}
 } // namespace
 
 InstanceGuard::InstanceGuard(QString folder) : m_folder(std::move(folder)) {}
@@ -47,7 +57,7 @@ InstanceGuard::~InstanceGuard()
 
 QString InstanceGuard::RuntimeFolder(const QString& session, const QString& fallbackParent)
 {
-    if (QDir::isAbsolutePath(session) && IsPrivateFolder(session, true))
+    if (QDir::isAbsolutePath(session) && IsPrivateFolder(session, true) && SocketFitsIn(session))
         return session;
     const QString own = QDir(fallbackParent).filePath(FileName(""));
     // mkdir refuses anything already there, a planted link included; what is

@@ -25,7 +25,8 @@ public:
     ~InstanceGuard() override;
 
     // The session's runtime folder (XDG_RUNTIME_DIR) when it is one: a folder
-    // of this user's that nobody else may write to. Otherwise the folder
+    // of this user's that nobody else may write to, short enough for a
+    // socket's path. Otherwise the folder
     // "vokabo-UID" under `fallbackParent`, made private if missing and taken
     // only if it is a real folder of this user's that nobody else may write
     // to. Empty when neither is safe.

@@ -164,6 +164,7 @@ TEST(InstanceGuard, RuntimeFolder_IsTheSessionsOrAPrivateOneOfTheUsers)
     const QString session = top.filePath(QStringLiteral("session"));
     const QString parent = top.filePath(QStringLiteral("tmp"));
     const QString own = parent + QStringLiteral("/vokabo-%1").arg(::getuid());
+    const QString deep = session + QLatin1Char('/') + QString(110, QLatin1Char('d'));
     const auto folder = [](const QString& path, mode_t mode) {
         return QDir().mkpath(path) && ::chmod(path.toLocal8Bit().constData(), mode) == 0;
     };
@@ -178,6 +179,7 @@ TEST(InstanceGuard, RuntimeFolder_IsTheSessionsOrAPrivateOneOfTheUsers)
         {"no session folder", [] { return true; }, QString(), own},
         {"session folder others can write", [&] { return folder(session, 0777); }, session, own},
         {"relative session folder", [] { return true; }, QStringLiteral("run"), own},
+        {"session folder too deep for a socket's path", [&] { return folder(deep, 0700); }, deep, own},
         {"own folder already there", [&] { return folder(own, 0700); }, QString(), own},
         {"own folder others can write", [&] { return folder(own, 0733); }, QString(), QString()},
         {"own folder is a link", [&] { return folder(session, 0700) && QFile::link(session, own); }, QString(),
