@@ -72,11 +72,9 @@ void PortalScreenshotSource::Take(Taken taken)
             FallBack(done);
             return;
         }
-        // The picture shows the whole desktop in the compositor's pixels.
-        const QRect desktop = screen->virtualGeometry();
-        QImage copy = picture;
-        copy.setDevicePixelRatio(double(copy.width()) / desktop.width());
-        done(copy, desktop);
+        // The picture shows the whole desktop in the compositor's pixels;
+        // the copy takes its scale from its width against the desktop's.
+        done(picture, screen->virtualGeometry());
     };
     QTimer::singleShot(kAnswerWaitMs, &m_owner, [answer] { answer(QImage()); });
     PortalRequest::send(QDBusConnection::sessionBus(), QLatin1String(kInterface), QStringLiteral("Screenshot"),

@@ -308,19 +308,21 @@ void CKadoDlg::OnMinimize()
 
 void CKadoDlg::OnSeeThrough()
 {
-    m_look.SetSeeThrough(!m_look.SeeThrough());
-    if (!m_look.SeeThrough()) {
+    if (m_look.SeeThrough()) {
+        m_look.SetSeeThrough(false);
         ApplySeeThrough();
         return;
     }
     // The colour comes from where the learner sees each bar, which Qt may
     // not know since the bar's first showing. Asked now, with no move of
-    // the bar's own still on its way to the window manager.
+    // the bar's own still on its way to the window manager, and before the
+    // look switches, so that a corrected place is not sampled from the old copy.
     SyncBarPosition(this);
     if (m_testAnswerBar)
         SyncBarPosition(m_testAnswerBar);
     if (m_freeAnswerBar)
         SyncBarPosition(m_freeAnswerBar);
+    m_look.SetSeeThrough(true);
     // The bar's run goes on while the bars are hidden for the copy.
     m_screenCopyWait.Start();
 }
