@@ -341,11 +341,13 @@ TEST_F(DrillBarX11Test, SeeThrough_PaintsBarInColourOfWindowBelow)
         // At a scale of 2 the bar's start place runs off the screen's right
         // edge; one bar's width further left it is whole, and still on the
         // right half, where device and logical coordinates differ most.
-        const QPoint place = b.pos() - QPoint(b.width(), 0);
-        b.move(place);
-        ASSERT_TRUE(WaitUntil([&] { return b.pos() == place; }));
-        const QRect below = b.frameGeometry().adjusted(-80, -40, 80, 40);
+        // Counted from where the server has the bar: Qt may have missed the
+        // manager's first placing (see SyncBarPosition).
         const qreal ratio = b.devicePixelRatio();
+        const QPoint place = learner.Place(b.winId()) / ratio - QPoint(b.width(), 0);
+        b.move(place);
+        ASSERT_TRUE(WaitUntil([&] { return learner.Place(b.winId()) == place * ratio; }));
+        const QRect below = QRect(place, b.size()).adjusted(-80, -40, 80, 40);
         learner.ShowPlainWindowBelow(QRect(below.topLeft() * ratio, below.size() * ratio), QColor(200, 30, 40));
         // The colour comes from where the bar is, not from where Qt has it.
         learner.MisreportPlaceAsCorner(b.winId(), b.size() * ratio);
