@@ -74,12 +74,12 @@ QFont BarFont(const char* face, int weight, bool antialiased)
 
 } // namespace
 
-void TakeScreenCopy(std::function<void()> done)
+void TakeScreenCopy(std::function<void(bool copied)> done)
 {
     auto hold = [done = std::move(done)](QImage picture, QRect area) {
-        ScreenCopyDC.Hold(std::move(picture), area);
+        const bool copied = ScreenCopyDC.Hold(std::move(picture), area);
         if (done)
-            done();
+            done(copied);
     };
     if (ScreenDC)
         ScreenDC->Take(std::move(hold));

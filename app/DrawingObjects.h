@@ -30,7 +30,7 @@ extern ScreenCopy ScreenCopyDC;
 
 // Takes a fresh copy from ScreenDC into ScreenCopyDC, then calls `done`: at
 // once or, with a source that answers later, from the event loop.
-void TakeScreenCopy(std::function<void()> done);
+void TakeScreenCopy(std::function<void(bool copied)> done);
 
 // Created once at start-up, released at shutdown.
 void CreateDrawingObjects();

@@ -24,6 +24,11 @@ int ShowRealBox(const MessageBoxCall& call)
     const bool question = call.buttons == Buttons::YesNo;
     QMessageBox box(call.icon == Icon::Question ? QMessageBox::Question : QMessageBox::Information, call.caption,
                     call.text, question ? (QMessageBox::Yes | QMessageBox::No) : QMessageBox::Ok, call.owner);
+    // Return answers Yes, as the classic Yes/No box did. Without a default
+    // the focus goes to the first button in the desktop's order, which is No
+    // under GNOME's.
+    if (question)
+        box.setDefaultButton(QMessageBox::Yes);
     // Modal to its owner only: while the drill bar asks, the answer bar
     // beside it stays usable.
     const int answer = call.owner ? RunOwnerModal(box, call.owner) : box.exec();

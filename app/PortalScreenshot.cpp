@@ -13,13 +13,15 @@
 #include <QUrl>
 #include <QVariant>
 #include <memory>
+#include <utility>
 
 namespace {
 
 constexpr char kInterface[] = "org.freedesktop.portal.Screenshot";
-// A desktop that asks the learner to allow screenshots the first time waits
-// for the answer; past this the bars come back with Qt's copy.
-constexpr int kAnswerWaitMs = 15000;
+// A desktop may ask the learner to allow screenshots the first time (GNOME
+// does), and waits for the answer: a person reads that dialog first. Past
+// this the bars come back with their plain look.
+constexpr int kAnswerWaitMs = 120000;
 
 QImage PictureAt(const QUrl& uri)
 {
@@ -37,7 +39,7 @@ QImage PictureAt(const QUrl& uri)
 bool PortalScreenshotSource::Offered()
 {
     if (!m_offered) {
-        QDBusConnection bus = QDBusConnection::sessionBus();
+        QDBusConnection bus = PortalConnection();
         bool offered = bus.isConnected() && bus.interface()->isServiceRegistered(QLatin1String(PortalService));
         if (offered) {
             // The frontend has the interface only where a backend implements it.
@@ -52,36 +54,47 @@ bool PortalScreenshotSource::Offered()
     return *m_offered;
 }
 
-void PortalScreenshotSource::FallBack(const Taken& taken) { m_grab.Take(taken); }
-
 void PortalScreenshotSource::Take(Taken taken)
 {
-    if (!Offered()) {
-        FallBack(taken);
-        return;
-    }
     // Whichever comes first, the portal's answer or the end of the wait.
     auto pending = std::make_shared<Taken>(std::move(taken));
-    const auto answer = [this, pending](const QImage& picture) {
-        if (!*pending)
-            return;
-        const Taken done = std::move(*pending);
-        *pending = nullptr;
-        const QScreen* screen = QGuiApplication::primaryScreen();
-        if (picture.isNull() || !screen) {
-            FallBack(done);
-            return;
-        }
-        // The picture shows the whole desktop in the compositor's pixels;
-        // the copy takes its scale from its width against the desktop's.
-        done(picture, screen->virtualGeometry());
-    };
-    QTimer::singleShot(kAnswerWaitMs, &m_owner, [answer] { answer(QImage()); });
-    PortalRequest::send(QDBusConnection::sessionBus(), QLatin1String(kInterface), QStringLiteral("Screenshot"),
-                        {QString()}, {{QStringLiteral("interactive"), false}}, &m_owner,
-                        [answer](uint response, const QVariantMap& results) {
-                            answer(response == PortalRequest::Success
-                                       ? PictureAt(QUrl(results.value(QStringLiteral("uri")).toString()))
-                                       : QImage());
+    QTimer::singleShot(kAnswerWaitMs, &m_owner, [pending] {
+        if (const Taken done = std::exchange(*pending, nullptr))
+            done(QImage(), QRect());
+    });
+    // The learner's permission belongs to the program that asked: the
+    // request goes out on the connection that carries the app id, named
+    // before anything else is asked of the portal there.
+    if (m_registered) {
+        Ask(pending);
+        return;
+    }
+    RegisterAppId(PortalConnection(), &m_owner, [this, pending] {
+        m_registered = true;
+        Ask(pending);
+    });
+}
+
+void PortalScreenshotSource::Ask(const std::shared_ptr<Taken>& pending)
+{
+    if (!*pending)
+        return;
+    if (!Offered()) {
+        std::exchange(*pending, nullptr)(QImage(), QRect());
+        return;
+    }
+    PortalRequest::send(PortalConnection(), QLatin1String(kInterface), QStringLiteral("Screenshot"), {QString()},
+                        {{QStringLiteral("interactive"), false}}, &m_owner,
+                        [pending](uint response, const QVariantMap& results) {
+                            const Taken done = std::exchange(*pending, nullptr);
+                            if (!done)
+                                return;
+                            const QImage picture = response == PortalRequest::Success
+                                ? PictureAt(QUrl(results.value(QStringLiteral("uri")).toString()))
+                                : QImage();
+                            const QScreen* screen = QGuiApplication::primaryScreen();
+                            // The picture shows the whole desktop in the
+                            // compositor's pixels; the copy derives its scale.
+                            done(picture, screen ? screen->virtualGeometry() : QRect());
                         });
 }

@@ -7,15 +7,16 @@
 #include <QPixmap>
 #include <QScreen>
 
-void ScreenCopy::Hold(QImage picture, QRect area)
+bool ScreenCopy::Hold(QImage picture, QRect area)
 {
     ++m_taken;
     if (picture.isNull() || area.isEmpty())
-        return;
+        return false;
     if (qFuzzyCompare(picture.devicePixelRatio(), 1.0) && picture.width() != area.width())
         picture.setDevicePixelRatio(qreal(picture.width()) / area.width());
     m_picture = std::move(picture);
     m_area = area;
+    return true;
 }
 
 QPoint ScreenCopy::PixelOf(QPoint logicalPoint) const

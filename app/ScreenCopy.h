@@ -14,7 +14,8 @@ public:
     // Keeps `picture` as the copy of `area`. A picture that states no scale
     // (ratio 1) but is wider than the area is taken as stretched evenly over
     // it. A null picture is a failed copy and keeps the previous one.
-    void Hold(QImage picture, QRect area);
+    // Says whether the copy is the new picture.
+    bool Hold(QImage picture, QRect area);
     // The copy's pixel under a point in logical screen coordinates; a point
     // outside the copy answers black, as the window system does.
     QColor PixelAt(QPoint logicalPoint) const;

@@ -27,6 +27,8 @@ int main(int argc, char** argv)
     QApplication application(argc, argv);
     QApplication::setApplicationName(QStringLiteral("vokabo"));
     QApplication::setApplicationDisplayName(QStringLiteral("Vokabo"));
+    // Desktops match the windows to the menu entry, its name and icon, by this.
+    QGuiApplication::setDesktopFileName(QStringLiteral(VOKABO_APP_ID));
     QApplication::setWindowIcon(VokaboIcon());
     InstallQtTranslations(QLocale::system());
     CKadoApp theApp;

@@ -16,6 +16,7 @@
 #include <QGuiApplication>
 #include <xcb/xcb.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <memory>
 #endif
@@ -31,7 +32,8 @@ constexpr char kTaskbarFilterName[] = "barTaskbarFilter";
 // itself so that a button does not stay down or click.
 class BarDragFilter : public QObject {
 public:
-    explicit BarDragFilter(QWidget* bar) : QObject(bar), m_bar(bar)
+    BarDragFilter(QWidget* bar, std::function<void()> dragStarted)
+        : QObject(bar), m_bar(bar), m_dragStarted(std::move(dragStarted))
     {
         setObjectName(QLatin1String(kDragFilterName));
         Watch(bar);
@@ -120,6 +122,8 @@ private:
     void StartDrag(QPoint globalNow)
     {
         m_dragging = true;
+        if (m_dragStarted)
+            m_dragStarted();
         // The bar's own moves have all reached the window manager by now:
         // the last drag ended with a release.
         SyncBarPosition(m_bar);
@@ -147,6 +151,7 @@ private:
     }
 
     QWidget* m_bar;
+    std::function<void()> m_dragStarted;
     QPointer<QWidget> m_pressed;
     QPoint m_pressGlobal;
     QPoint m_barStart;
@@ -156,6 +161,14 @@ private:
 };
 
 #if VOKABO_HAVE_XCB
+xcb_atom_t AtomNamed(xcb_connection_t* connection, const char* name)
+{
+    const xcb_intern_atom_cookie_t cookie = xcb_intern_atom(connection, 0, qstrlen(name), name);
+    std::unique_ptr<xcb_intern_atom_reply_t, decltype(&std::free)> reply(
+        xcb_intern_atom_reply(connection, cookie, nullptr), &std::free);
+    return reply ? reply->atom : xcb_atom_t(XCB_ATOM_NONE);
+}
+
 // The window manager drops _NET_WM_STATE whenever a window is hidden, so the
 // skip-taskbar state is written again before every showing; Qt merges its
 // own states into what it finds there.
@@ -180,13 +193,6 @@ private:
         void operator()(void* reply) const { std::free(reply); }
     };
 
-    static xcb_atom_t Atom(xcb_connection_t* connection, const char* name)
-    {
-        const xcb_intern_atom_cookie_t cookie = xcb_intern_atom(connection, 0, qstrlen(name), name);
-        std::unique_ptr<xcb_intern_atom_reply_t, FreeReply> reply(xcb_intern_atom_reply(connection, cookie, nullptr));
-        return reply ? reply->atom : xcb_atom_t(XCB_ATOM_NONE);
-    }
-
     static void SkipTaskbar(QWidget* bar)
     {
         auto* x11 = qGuiApp->nativeInterface<QNativeInterface::QX11Application>();
@@ -194,8 +200,8 @@ private:
         if (!connection || !bar->isWindow())
             return;
         const auto window = static_cast<xcb_window_t>(bar->winId());
-        const xcb_atom_t state = Atom(connection, "_NET_WM_STATE");
-        const xcb_atom_t skipTaskbar = Atom(connection, "_NET_WM_STATE_SKIP_TASKBAR");
+        const xcb_atom_t state = AtomNamed(connection, "_NET_WM_STATE");
+        const xcb_atom_t skipTaskbar = AtomNamed(connection, "_NET_WM_STATE_SKIP_TASKBAR");
         if (state == XCB_ATOM_NONE || skipTaskbar == XCB_ATOM_NONE)
             return;
         const xcb_get_property_cookie_t cookie =
@@ -214,6 +220,31 @@ private:
 #endif
 
 } // namespace
+
+bool WindowManagerMinimises(QWidget* bar)
+{
+#if VOKABO_HAVE_XCB
+    auto* x11 = qGuiApp->nativeInterface<QNativeInterface::QX11Application>();
+    xcb_connection_t* connection = x11 ? x11->connection() : nullptr;
+    if (!connection || !bar->windowHandle())
+        return true;
+    const xcb_atom_t allowed = AtomNamed(connection, "_NET_WM_ALLOWED_ACTIONS");
+    const xcb_atom_t minimise = AtomNamed(connection, "_NET_WM_ACTION_MINIMIZE");
+    if (allowed == XCB_ATOM_NONE || minimise == XCB_ATOM_NONE)
+        return true;
+    const xcb_get_property_cookie_t cookie =
+        xcb_get_property(connection, 0, static_cast<xcb_window_t>(bar->winId()), allowed, XCB_ATOM_ATOM, 0, 64);
+    std::unique_ptr<xcb_get_property_reply_t, decltype(&std::free)> reply(
+        xcb_get_property_reply(connection, cookie, nullptr), &std::free);
+    if (!reply || reply->format != 32 || reply->value_len == 0)
+        return true;
+    const auto* actions = static_cast<const xcb_atom_t*>(xcb_get_property_value(reply.get()));
+    return std::find(actions, actions + reply->value_len, minimise) != actions + reply->value_len;
+#else
+    Q_UNUSED(bar);
+    return true;
+#endif
+}
 
 bool SyncBarPosition(QWidget* bar)
 {
@@ -295,8 +326,8 @@ void DrawRaisedFrame(QWidget* bar, QPainter& painter)
     painter.restore();
 }
 
-void InstallBarDragging(QWidget* bar)
+void InstallBarDragging(QWidget* bar, std::function<void()> dragStarted)
 {
     if (!bar->findChild<QObject*>(QLatin1String(kDragFilterName), Qt::FindDirectChildrenOnly))
-        new BarDragFilter(bar);
+        new BarDragFilter(bar, std::move(dragStarted));
 }

@@ -2,6 +2,7 @@
 #include <QPen>
 #include <QPoint>
 #include <QSize>
+#include <functional>
 
 class QPainter;
 class QWidget;
@@ -36,7 +37,16 @@ void DrawRaisedFrame(QWidget* bar, QPainter& painter);
 // Qt's place stands.
 bool SyncBarPosition(QWidget* bar);
 
+// Whether the window manager minimises the bar when asked. A bar is a
+// utility window, and mutter (GNOME) never minimises those: asked, it leaves
+// the bar where it is. A manager says what it allows a window in
+// _NET_WM_ALLOWED_ACTIONS; one that says nothing (openbox before the bar is
+// mapped, no manager at all) is taken to minimise, as is every platform but
+// X11, where no such list can be read.
+bool WindowManagerMinimises(QWidget* bar);
+
 // A bar has no caption: pressing anywhere on it, controls included, and
 // moving the pointer beyond the drag distance moves the bar. A press and
-// release without that movement stays an ordinary click.
-void InstallBarDragging(QWidget* bar);
+// release without that movement stays an ordinary click. dragStarted, if
+// given, is told when the learner starts moving the bar.
+void InstallBarDragging(QWidget* bar, std::function<void()> dragStarted = {});

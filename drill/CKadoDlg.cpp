@@ -17,10 +17,15 @@
 #include <QLabel>
 #include <QPainter>
 #include <QPushButton>
+#include <QScreen>
 #include <QStyle>
 #include <QThread>
 #include <QTimer>
 #include <QWindow>
+
+#include <algorithm>
+#include <cstdio>
+#include <utility>
 
 // The hot-key library posts its events with the numbers of the drill messages.
 static_assert(KeyHookMessage::Reveal == WM_DRILL_REVEAL);
@@ -36,6 +41,8 @@ constexpr int kCardLabelId = 1005;
 constexpr QSize kBarSize(180, 26);
 
 constexpr char kWordListEmpty[] = "word list empty";
+constexpr char kNoScreenCopyMessage[] =
+    "vokabo: the desktop gave no copy of the screen; see-through stays off and the bars keep their plain look.\n";
 
 // Texts up to 16 bytes fit the label; every further byte widens bar and label.
 constexpr int kPixelsPerByte = 8;
@@ -81,7 +88,7 @@ template <class Bar> void DestroyAnswerBar(QPointer<Bar>& bar)
 
 CKadoDlg::CKadoDlg(QWidget* parent)
     : CDialog(kTemplate, parent), m_icon(VokaboIcon()),
-      m_screenCopyWait({[this] { HideBars(); }, [this] { ShowBarsWithCopy(); }, [this](int message) { Dispatch(message); }})
+      m_screenCopyWait({[this] { HideBars(); }, [this](bool copied) { ShowBarsWithCopy(copied); }, [this](int message) { Dispatch(message); }})
 {
     BuildControls();
     m_revealButton = Item<QPushButton>(kRevealButtonId);
@@ -89,7 +96,8 @@ CKadoDlg::CKadoDlg(QWidget* parent)
     // Meanings are data, never markup.
     m_cardLabel->setTextFormat(Qt::PlainText);
     connect(m_revealButton, &QPushButton::clicked, this, [this] { OnReveal(); });
-    InstallBarDragging(this);
+    // Where the learner puts the bar is its own place from then on.
+    InstallBarDragging(this, [this] { m_shiftedLeft = 0; });
     // Modal to the bar alone: the answer bar stays usable meanwhile.
     m_resultDlg.SetModalOwner(this);
 }
@@ -107,6 +115,7 @@ bool CKadoDlg::OnInitDialog()
     m_revealed = false;
     m_judgement = kWrong;
     m_minimized = false;
+    m_shiftedLeft = 0;
     m_look.SetSeeThrough(false);
     m_awaitingAnswer = true;
 
@@ -278,6 +287,27 @@ void CKadoDlg::ShowCard()
         setFixedSize(m_barRect.width() + widening, height());
         m_cardLabel->resize(m_labelRect.width() + widening, m_labelRect.height());
     }
+    KeepOnScreen(widening > 0);
+}
+
+// A long card can widen the bar past the screen's right edge, where the
+// learner cannot read it and some window managers push it back in and leave
+// it there. The bar moves left just enough, and back to its own place once
+// the card is narrow again: the same on every desktop. A bar of its first
+// width stays where it was put, even where a narrow screen cuts it.
+void CKadoDlg::KeepOnScreen(bool widened)
+{
+    const QScreen* screen = this->screen();
+    if (!screen)
+        return;
+    const QRect area = screen->geometry();
+    const int ownLeft = x() + m_shiftedLeft;
+    const int overhang = ownLeft + width() - (area.x() + area.width());
+    const int shift = widened ? std::clamp(overhang, 0, std::max(0, ownLeft - area.x())) : 0;
+    if (shift == m_shiftedLeft)
+        return;
+    m_shiftedLeft = shift;
+    move(ownLeft - shift, y());
 }
 
 // The card's colour and font follow the drill state; in see-through mode the
@@ -297,13 +327,17 @@ void CKadoDlg::RefreshCardLook()
         m_cardLabel->setFont(font);
 }
 
+// Where the window manager will not minimise the bar, it hides instead: the
+// learner wants it out of the way, and the same key brings it back.
 void CKadoDlg::OnMinimize()
 {
     m_minimized = !m_minimized;
-    if (m_minimized)
+    if (!m_minimized)
+        showNormal();
+    else if (WindowManagerMinimises(this))
         showMinimized();
     else
-        showNormal();
+        hide();
 }
 
 void CKadoDlg::OnSeeThrough()
@@ -336,8 +370,16 @@ void CKadoDlg::HideBars()
         m_freeAnswerBar->hide();
 }
 
-void CKadoDlg::ShowBarsWithCopy()
+void CKadoDlg::ShowBarsWithCopy(bool copied)
 {
+    // Without a copy the see-through look would paint whatever the last copy
+    // or none held (black): the bars keep the look they had.
+    if (!copied) {
+        m_look.SetSeeThrough(false);
+        static bool said = false;
+        if (!std::exchange(said, true))
+            std::fputs(kNoScreenCopyMessage, stderr);
+    }
     if (m_testAnswerBar)
         m_testAnswerBar->show();
     if (m_freeAnswerBar)

@@ -81,12 +81,13 @@ private:
     bool PastLastCard() const { return m_current >= m_passCards.size(); }
     void CreateAnswerBar();
     void ShowCard();
+    void KeepOnScreen(bool widened);
     void RefreshCardLook();
     void LeaveCard();
     void StepToCard();
     void FocusAnswerBar();
     void HideBars();
-    void ShowBarsWithCopy();
+    void ShowBarsWithCopy(bool copied);
     void ApplySeeThrough();
     void EndDrill();
     void WriteResults();
@@ -94,6 +95,8 @@ private:
 
     // Between OnInitDialog and the end of the modal run.
     bool m_running = false;
+    // How far a long card has moved the bar left of its own place.
+    int m_shiftedLeft = 0;
     // Set by each run until the bar is first activated (see OnInitDialog).
     bool m_focusAnswerOnActivation = false;
     // Switching see-through on waits for the screen copy with the bars

@@ -38,16 +38,16 @@ void ScreenCopyWait::Stop()
 void ScreenCopyWait::TakeCopy()
 {
     const unsigned stops = m_stops;
-    TakeScreenCopy([self = QPointer<ScreenCopyWait>(this), stops] {
+    TakeScreenCopy([self = QPointer<ScreenCopyWait>(this), stops](bool copied) {
         if (self && self->m_stops == stops)
-            self->Complete();
+            self->Complete(copied);
     });
 }
 
-void ScreenCopyWait::Complete()
+void ScreenCopyWait::Complete(bool copied)
 {
     m_waiting = false;
-    m_steps.showBars();
+    m_steps.showBars(copied);
 
     std::vector<int> deferred;
     deferred.swap(m_deferred);

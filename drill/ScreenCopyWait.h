@@ -13,8 +13,9 @@ class ScreenCopyWait : public QObject {
 public:
     struct Steps {
         std::function<void()> hideBars;
-        // The copy is held: the bars show again and take their look.
-        std::function<void()> showBars;
+        // The copy is taken, or could not be: the bars show again and take
+        // their look.
+        std::function<void(bool copied)> showBars;
         std::function<void(int message)> dispatch;
     };
     explicit ScreenCopyWait(Steps steps);
@@ -30,7 +31,7 @@ public:
 
 private:
     void TakeCopy();
-    void Complete();
+    void Complete(bool copied);
 
     Steps m_steps;
     QTimer m_repaint;

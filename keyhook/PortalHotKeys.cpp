@@ -19,31 +19,19 @@ Q_LOGGING_CATEGORY(lcKeyHook, "vokabo.keyhook", QtWarningMsg)
 namespace {
 
 constexpr char ShortcutsInterface[] = "org.freedesktop.portal.GlobalShortcuts";
-constexpr char RegistryInterface[] = "org.freedesktop.host.portal.Registry";
 constexpr char SessionInterface[] = "org.freedesktop.portal.Session";
+// Handle tokens are plain words; only the app id is reverse-DNS.
+constexpr char SessionToken[] = "vokabo";
 
 // A held key repeats after the keyboard's delay (half a second to two
 // thirds of one on the usual desktops) and then every few dozen
 // milliseconds. Some desktops send Activated again for each repeat, and
 // not all send Deactivated at the end of a press. An Activated for a key
 // that is still down counts as its repeat if it comes within this window of
-// the key's previous one, by the portal's own timestamps; a key that stays
-// quiet for longer was released without a word.
+// the key's previous one, by the portal's own timestamps (or the program's
+// clock where the desktop sends none); a key that stays quiet for longer was
+// released without a word.
 constexpr quint64 RepeatWindowMs = 1000;
-
-QDBusConnection connectToSessionBus()
-{
-    // A connection of our own: the portal takes a program's name only before
-    // its first request on a connection, and Qt's shared connection may have
-    // asked the portal something already (the platform theme reads its
-    // settings). libdbus remembers the first session address it read, so the
-    // current one is passed on.
-    const QString name = QLatin1String(PortalConnectionName);
-    const QString address = qEnvironmentVariable("DBUS_SESSION_BUS_ADDRESS");
-    if (address.isEmpty())
-        return QDBusConnection::connectToBus(QDBusConnection::SessionBus, name);
-    return QDBusConnection::connectToBus(address, name);
-}
 
 bool offers(const QString& introspection, const char* interface)
 {
@@ -98,8 +86,9 @@ PortalHotKeys::PortalHotKeys(Sink sink, std::function<void()> readinessChanged, 
     : QObject(parent)
     , m_sink(std::move(sink))
     , m_readinessChanged(std::move(readinessChanged))
-    , m_bus(connectToSessionBus())
+    , m_bus(PortalConnection())
 {
+    m_clock.start();
     setObjectName(QStringLiteral("KeyHookPortal"));
     qDBusRegisterMetaType<PortalShortcut>();
     qDBusRegisterMetaType<PortalShortcuts>();
@@ -171,21 +160,7 @@ void PortalHotKeys::introspected(QDBusPendingCallWatcher* watcher)
         fail(QStringLiteral("the desktop portal has no global shortcuts"));
         return;
     }
-    if (!offers(reply.value(), RegistryInterface)) {
-        createSession();
-        return;
-    }
-    QDBusMessage registration = QDBusMessage::createMethodCall(
-        QLatin1String(PortalService), QLatin1String(PortalPath), QLatin1String(RegistryInterface),
-        QStringLiteral("Register"));
-    registration << QLatin1String(PortalAppId) << QVariantMap();
-    auto* registered = new QDBusPendingCallWatcher(m_bus.asyncCall(registration), this);
-    connect(registered, &QDBusPendingCallWatcher::finished, this, [this](QDBusPendingCallWatcher* call) {
-        call->deleteLater();
-        // Unnamed (no desktop entry installed, say), the shortcuts still
-        // work; the desktop lists them under no program.
-        if (call->isError())
-            qCInfo(lcKeyHook) << "the portal did not take the name:" << call->error().message();
+    RegisterAppId(m_bus, this, [this] {
         if (m_state == State::Binding)
             createSession();
     });
@@ -194,7 +169,7 @@ void PortalHotKeys::introspected(QDBusPendingCallWatcher* watcher)
 void PortalHotKeys::createSession()
 {
     PortalRequest::send(m_bus, QLatin1String(ShortcutsInterface), QStringLiteral("CreateSession"), {},
-                        {{QStringLiteral("session_handle_token"), QLatin1String(PortalAppId)}}, this,
+                        {{QStringLiteral("session_handle_token"), QLatin1String(SessionToken)}}, this,
                         [this](uint response, const QVariantMap& results) { sessionCreated(response, results); });
 }
 
@@ -219,6 +194,33 @@ void PortalHotKeys::sessionCreated(uint response, const QVariantMap& results)
     m_bus.connect(service, QLatin1String(PortalPath), QLatin1String(ShortcutsInterface),
                   QStringLiteral("Deactivated"), this, SLOT(deactivated(QDBusMessage)));
 
+    PortalRequest::send(m_bus, QLatin1String(ShortcutsInterface), QStringLiteral("ListShortcuts"),
+                        {QVariant::fromValue(QDBusObjectPath(m_session))}, {}, this,
+                        [this](uint code, const QVariantMap& listed) { shortcutsListed(code, listed); });
+}
+
+// Binding again what the desktop has already would raise its dialog (GNOME)
+// or open its settings (KDE Plasma) at every start.
+void PortalHotKeys::shortcutsListed(uint response, const QVariantMap& results)
+{
+    if (m_state != State::Binding)
+        return;
+    const auto listed = qdbus_cast<PortalShortcuts>(results.value(QStringLiteral("shortcuts")));
+    QStringList missing;
+    for (const HotKey& hotKey : HotKeys)
+        missing << QLatin1String(hotKey.portalId);
+    for (const PortalShortcut& shortcut : listed)
+        missing.removeAll(shortcut.id);
+    if (response == PortalRequest::Success && missing.isEmpty()) {
+        qCInfo(lcKeyHook) << "hot keys already bound by the desktop";
+        bound();
+        return;
+    }
+    bindShortcuts();
+}
+
+void PortalHotKeys::bindShortcuts()
+{
     // No parent window: the binding is made once, before any bar is known,
     // and the desktop's dialog stands on its own.
     const QVariantList arguments{QVariant::fromValue(QDBusObjectPath(m_session)),
@@ -231,24 +233,27 @@ void PortalHotKeys::shortcutsBound(uint response, const QVariantMap& results)
 {
     if (m_state != State::Binding)
         return;
-    if (response != PortalRequest::Success) {
-        fail(QStringLiteral("the desktop refused the shortcuts (response %1)").arg(response));
+    // What the desktop bound counts, not the response code: GNOME stores the
+    // keys the learner confirmed and still answers 2. The desktop may bind
+    // fewer than asked for (the learner's choice, keys another program
+    // holds); those simply do nothing. With none at all the next backend
+    // serves better.
+    const QString key = QStringLiteral("shortcuts");
+    const auto shortcuts = qdbus_cast<PortalShortcuts>(results.value(key));
+    qCInfo(lcKeyHook) << "the desktop answered the binding with response" << response << "and"
+                      << shortcuts.size() << "shortcuts";
+    if (shortcuts.isEmpty() && (response != PortalRequest::Success || results.contains(key))) {
+        fail(QStringLiteral("the desktop bound none of the hot keys (response %1)").arg(response));
         return;
     }
-    // The desktop may bind fewer than asked for: the learner's choice, or
-    // keys that another program holds. Those simply do nothing; with none at
-    // all the next backend serves better.
-    const QString key = QStringLiteral("shortcuts");
-    if (results.contains(key)) {
-        const auto bound = qdbus_cast<PortalShortcuts>(results.value(key));
-        if (bound.isEmpty()) {
-            fail(QStringLiteral("the desktop bound none of the hot keys"));
-            return;
-        }
-        for (const PortalShortcut& shortcut : bound)
-            qCInfo(lcKeyHook) << "hot key" << shortcut.id << "bound to"
-                              << shortcut.properties.value(QStringLiteral("trigger_description")).toString();
-    }
+    for (const PortalShortcut& shortcut : shortcuts)
+        qCInfo(lcKeyHook) << "hot key" << shortcut.id << "bound to"
+                          << shortcut.properties.value(QStringLiteral("trigger_description")).toString();
+    bound();
+}
+
+void PortalHotKeys::bound()
+{
     m_state = State::Bound;
     emit stateChanged();
     m_readinessChanged();
@@ -293,12 +298,18 @@ void PortalHotKeys::activated(const QDBusMessage& message)
     Press* press = pressFor(message, &hotKey);
     if (!press)
         return;
-    const quint64 at = message.arguments().at(2).toULongLong();
+    const quint64 at = timestampOf(message);
     const bool repeat = press->down && at >= press->last && at - press->last < RepeatWindowMs;
     press->down = true;
     press->last = at;
     if (!repeat && m_listening)
         m_sink(HotKeys[hotKey].message);
+}
+
+quint64 PortalHotKeys::timestampOf(const QDBusMessage& message) const
+{
+    const quint64 at = message.arguments().at(2).toULongLong();
+    return at != 0 ? at : static_cast<quint64>(m_clock.elapsed());
 }
 
 void PortalHotKeys::deactivated(const QDBusMessage& message)

@@ -4,23 +4,19 @@
 #include "keyhook/HotKeys.h"
 
 #include <QDBusConnection>
+#include <QElapsedTimer>
 #include <QObject>
 #include <array>
 
 class QDBusMessage;
 class QDBusPendingCallWatcher;
 
-// The portal is spoken to over a connection of its own, by this name.
-inline constexpr char PortalConnectionName[] = "vokabo-hotkeys";
-// A program outside a sandbox tells the portal who it is by the name of its
-// desktop entry, vokabo.desktop.
-inline constexpr char PortalAppId[] = "vokabo";
-
 // In Wayland sessions the hot keys come from the desktop portal's global
 // shortcuts: only the desktop sees the keys while another program has the
-// focus. The shortcuts are bound once per process, since the desktop may ask
-// the learner to confirm them; the binding then stays, and listen and stop
-// only open and close delivery. Nothing waits for the portal: until it has
+// focus. The desktop keeps the shortcuts of a program from one start to the
+// next, and may ask the learner to confirm them when they are bound: so the
+// keys are bound only when the desktop does not list them already, once per
+// process at most; listen and stop only open and close delivery. Nothing waits for the portal: until it has
 // bound the keys, and for good once it has refused, turned out missing or
 // gone away, the router takes the keys from the next backend.
 class PortalHotKeys final : public QObject, public HotKeyBackend {
@@ -55,9 +51,13 @@ private:
     void introspected(QDBusPendingCallWatcher* watcher);
     void createSession();
     void sessionCreated(uint response, const QVariantMap& results);
+    void shortcutsListed(uint response, const QVariantMap& results);
+    void bindShortcuts();
     void shortcutsBound(uint response, const QVariantMap& results);
+    void bound();
     void fail(const QString& why);
     Press* pressFor(const QDBusMessage& message, int* hotKey);
+    quint64 timestampOf(const QDBusMessage& message) const;
 
 private slots:
     void activated(const QDBusMessage& message);
@@ -73,4 +73,6 @@ private:
     bool m_listening = false;
     QString m_session;
     std::array<Press, HotKeys.size()> m_presses{};
+    // For desktops whose signals carry no timestamp (KWin sends 0).
+    QElapsedTimer m_clock;
 };

@@ -30,6 +30,33 @@ QString requestPath(const QDBusConnection& bus, const QString& token)
 
 } // namespace
 
+QDBusConnection PortalConnection()
+{
+    // libdbus remembers the first session address it read, so the current
+    // one is passed on.
+    const QString name = QLatin1String(PortalConnectionName);
+    const QString address = qEnvironmentVariable("DBUS_SESSION_BUS_ADDRESS");
+    if (address.isEmpty())
+        return QDBusConnection::connectToBus(QDBusConnection::SessionBus, name);
+    return QDBusConnection::connectToBus(address, name);
+}
+
+void RegisterAppId(const QDBusConnection& bus, QObject* owner, std::function<void()> next)
+{
+    QDBusMessage registration = QDBusMessage::createMethodCall(
+        QLatin1String(PortalService), QLatin1String(PortalPath), QStringLiteral("org.freedesktop.host.portal.Registry"),
+        QStringLiteral("Register"));
+    registration << QStringLiteral(VOKABO_APP_ID) << QVariantMap();
+    auto* watcher = new QDBusPendingCallWatcher(bus.asyncCall(registration), owner);
+    QObject::connect(watcher, &QDBusPendingCallWatcher::finished, owner,
+                     [next = std::move(next)](QDBusPendingCallWatcher* call) {
+                         call->deleteLater();
+                         if (call->isError())
+                             qCInfo(lcPortal) << "the portal did not take the name:" << call->error().message();
+                         next();
+                     });
+}
+
 PortalRequest::PortalRequest(const QDBusConnection& bus, QObject* owner, Done done)
     : QObject(owner)
     , m_bus(bus)

@@ -10,6 +10,23 @@ class QDBusPendingCallWatcher;
 // Where the desktop portal lives on the session bus.
 inline constexpr char PortalService[] = "org.freedesktop.portal.Desktop";
 inline constexpr char PortalPath[] = "/org/freedesktop/portal/desktop";
+// The program's own connection to the portal, by this name.
+inline constexpr char PortalConnectionName[] = "vokabo-portal";
+
+// The connection the program speaks to the portal on, made at the first
+// call and shared by name, so the hot keys and the screen copy are one
+// program to the desktop. A connection of its own: the portal takes a
+// program's name only before its first request on a connection, and Qt's
+// shared connection may have asked the portal something already (the
+// platform theme reads its settings).
+QDBusConnection PortalConnection();
+
+// Tells the portal the program's name, its app id, before bus's first request:
+// what the desktop asks the learner to allow (the hot keys, a screen copy)
+// is then remembered for Vokabo. Then next runs, whatever the answer: a
+// portal without the registry (before 1.19), one that has the name already,
+// or a desktop without the installed entry refuses, and serves unnamed.
+void RegisterAppId(const QDBusConnection& bus, QObject* owner, std::function<void()> next);
 
 // One call of a desktop portal method that answers later, through the
 // Response signal of a Request object. The Request's path follows from the

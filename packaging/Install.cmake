@@ -21,7 +21,7 @@ set(VOKABO_PROGRAM ${VOKABO_PRIVATE_DIR}/vokabo)
 configure_file(${CMAKE_CURRENT_LIST_DIR}/vokabo.in ${CMAKE_BINARY_DIR}/packaging/vokabo @ONLY)
 install(PROGRAMS ${CMAKE_BINARY_DIR}/packaging/vokabo DESTINATION ${CMAKE_INSTALL_BINDIR})
 
-install(FILES ${CMAKE_CURRENT_LIST_DIR}/vokabo.desktop DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
+install(FILES ${CMAKE_CURRENT_LIST_DIR}/${VOKABO_APP_ID}.desktop DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
 install(FILES ${CMAKE_SOURCE_DIR}/res/icons/vokabo.svg DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/scalable/apps)
 foreach(size 16 32 48 64 128 256)
     install(FILES ${CMAKE_SOURCE_DIR}/res/icons/vokabo-${size}.png

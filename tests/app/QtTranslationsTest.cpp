@@ -1,9 +1,13 @@
-// Qt's own texts follow the learner's language; the program's stay as they are.
+// The real message boxes: Qt's own texts follow the learner's language, the
+// program's stay as they are, and Return answers a question Yes.
 #include "app/ModalSeam.h"
 #include "app/QtTranslations.h"
 
 #include <QAbstractButton>
 #include <QApplication>
+#include <QDialogButtonBox>
+#include <QProxyStyle>
+#include <QTest>
 #include <QLocale>
 #include <QMessageBox>
 #include <QTimer>
@@ -39,4 +43,46 @@ TEST(QtTranslations, EndOfPassQuestion_JapaneseButtonsUnderJapanese_EnglishUnder
     EXPECT_FALSE(InstallQtTranslations(QLocale::c()));
     EXPECT_EQ(AskNextPassAndRead(),
               (QStringList{QStringLiteral("次回に行きますか。"), QStringLiteral("&Yes"), QStringLiteral("&No")}));
+}
+
+namespace {
+
+class ButtonOrder : public QProxyStyle {
+public:
+    explicit ButtonOrder(int layout) : m_layout(layout) {}
+    int styleHint(StyleHint hint, const QStyleOption* option, const QWidget* widget,
+                  QStyleHintReturn* returned) const override
+    {
+        if (hint == SH_DialogButtonLayout)
+            return m_layout;
+        return QProxyStyle::styleHint(hint, option, widget, returned);
+    }
+
+private:
+    int m_layout;
+};
+
+} // namespace
+
+// Given each desktop's order of the buttons (GNOME's puts No first), when
+// the learner presses Return at the end-of-pass question, then it answers Yes.
+TEST(ModalSeam, YesNoBox_ReturnAnswersYesInEveryButtonOrder)
+{
+    for (const auto layout : {QDialogButtonBox::WinLayout, QDialogButtonBox::MacLayout, QDialogButtonBox::KdeLayout,
+                              QDialogButtonBox::GnomeLayout, QDialogButtonBox::AndroidLayout}) {
+        QApplication::setStyle(new ButtonOrder(layout));
+        QString focused;
+        QTimer::singleShot(0, [&] {
+            QWidget* box = QApplication::activeModalWidget();
+            ASSERT_NE(box, nullptr);
+            const auto* button = qobject_cast<QAbstractButton*>(box->focusWidget());
+            focused = button ? button->text() : QString();
+            QTest::keyClick(box->focusWidget() ? box->focusWidget() : box, Qt::Key_Return);
+        });
+        EXPECT_EQ(ModalSeam::MessageBox(nullptr, QStringLiteral("次回に行きますか。"), ModalSeam::Icon::Question,
+                                        ModalSeam::Buttons::YesNo),
+                  ModalSeam::IDYES)
+            << "button layout " << layout;
+        EXPECT_EQ(focused, QStringLiteral("&Yes")) << "button layout " << layout;
+    }
 }

@@ -1,6 +1,7 @@
 // The look the three bars share: placing, window set-up, the raised frame
 // and dragging by any point.
 #include "dialogs/BarLook.h"
+#include "support/BarDrag.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -20,25 +21,6 @@ namespace {
 const QColor kWhite(255, 255, 255);
 const QColor kGrey(128, 128, 128);
 const QColor kBackground(10, 20, 30);
-
-void SendMouse(QWidget* target, QEvent::Type type, QPoint local, QPoint global, Qt::MouseButtons held)
-{
-    QMouseEvent event(type, QPointF(local), QPointF(global), type == QEvent::MouseMove ? Qt::NoButton : Qt::LeftButton,
-                      held, Qt::NoModifier);
-    QCoreApplication::sendEvent(target, &event);
-}
-
-// Press on `target`, move by `offset` with the button held, release there.
-// The pointer's screen positions do not follow the window while it moves.
-void PressMoveRelease(QWidget* target, QPoint offset)
-{
-    const QPoint start = target->rect().center();
-    const QPoint global = target->mapToGlobal(start);
-    SendMouse(target, QEvent::MouseButtonPress, start, global, Qt::LeftButton);
-    SendMouse(target, QEvent::MouseMove, start + offset / 2, global + offset / 2, Qt::LeftButton);
-    SendMouse(target, QEvent::MouseMove, start + offset, global + offset, Qt::LeftButton);
-    SendMouse(target, QEvent::MouseButtonRelease, start + offset, global + offset, Qt::NoButton);
-}
 
 // A stand-in bar with the kinds of control the bars have.
 struct DragBar {

@@ -2,6 +2,7 @@
 // it counts and remembers, its see-through and minimised states, and how
 // every end of its run leaves the program.
 #include "DrillBarHarness.h"
+#include "support/BarDrag.h"
 
 #include "app/DrawingObjects.h"
 #include "app/SharedValues.h"
@@ -9,6 +10,8 @@
 #include "support/TestDatabase.h"
 
 #include <QMessageBox>
+#include <QScreen>
+#include <QStyleHints>
 #include <QWindow>
 
 using namespace drilltest;
@@ -174,21 +177,40 @@ TEST_F(DrillBarTest, RevealButtonAndEnter_ToggleBetweenMeaningAndWord)
     });
 }
 
-TEST_F(DrillBarTest, ShowCard_TextOverSixteenBytes_WidensBarAndLabelUntilShortTextAgain)
+// Given the drill bar at its place near the screen's right edge (666 of
+// 800), when a card of over 16 bytes widens it past the edge, then it moves
+// left just enough and comes back with a short card; where the learner
+// drags it meanwhile is its place from then on.
+TEST_F(DrillBarTest, ShowCard_TextOverSixteenBytes_WidensBarAndLabel_KeepsBarOnTheScreen)
 {
-    // 15 bytes of meaning and "(1/2)": 20 bytes, 8 * 20 - 128 = 32 pixels wider.
-    cards = {Card("長い意味の単語s", "long", "[l]"), Card("本", "book", "[b]")};
+    // 15 bytes of meaning and "(1/3)": 20 bytes, 8 * 20 - 128 = 32 pixels wider.
+    cards = {Card("長い意味の単語s", "long", "[l]"), Card("本", "book", "[b]"), Card("長い意味の単語t", "longer", "[l]")};
     ASSERT_EQ(Sjis("長い意味の単語s").size(), 15u);
-    Select(CKadoDlg::kFree, 0, 1);
+    Select(CKadoDlg::kFree, 0, 2);
     harness.Run(bar, [&](CKadoDlg& b) {
-        const QPoint corner = b.pos();
-        EXPECT_EQ(b.geometry(), QRect(corner, QSize(180 + 32, 26)));
-        EXPECT_EQ(b.m_cardLabel->geometry(), QRect(21, 3, 144 + 32, 20));
+        const QPoint own = ScreenFractionPoint(5, 6, 1, 8);
+        ASSERT_EQ(b.screen()->geometry().right(), 799);
+        const QRect wideLabel(21, 3, 144 + 32, 20);
+        const QRect narrowLabel(21, 3, 144, 20);
+        EXPECT_EQ(b.geometry(), QRect(QPoint(800 - 212, own.y()), QSize(212, 26)));
+        EXPECT_EQ(b.m_cardLabel->geometry(), wideLabel);
 
         PressNext(b);
-        EXPECT_EQ(Shown(b), MeaningText(cards[1], 2, 2));
-        EXPECT_EQ(b.geometry(), QRect(corner, QSize(180, 26)));
-        EXPECT_EQ(b.m_cardLabel->geometry(), QRect(21, 3, 144, 20));
+        EXPECT_EQ(Shown(b), MeaningText(cards[1], 2, 3));
+        EXPECT_EQ(b.geometry(), QRect(own, QSize(180, 26)));
+        EXPECT_EQ(b.m_cardLabel->geometry(), narrowLabel);
+
+        PressNext(b);
+        EXPECT_EQ(b.geometry(), QRect(QPoint(800 - 212, own.y()), QSize(212, 26)));
+        const int far = QGuiApplication::styleHints()->startDragDistance() + 200;
+        PressMoveRelease(&b, QPoint(-far, 0));
+        const QPoint dragged(800 - 212 - far, own.y());
+        EXPECT_EQ(b.pos(), dragged);
+        PressPrev(b);
+        EXPECT_EQ(b.geometry(), QRect(dragged, QSize(180, 26)));
+        PressNext(b);
+        EXPECT_EQ(b.geometry(), QRect(dragged, QSize(212, 26)));
+        EXPECT_EQ(b.m_cardLabel->geometry(), wideLabel);
     });
 }
 

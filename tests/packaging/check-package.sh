@@ -13,7 +13,7 @@ deb=$(ls "$work"/out/vokabo_*.deb) || fail "no package built"
 files=$(dpkg-deb -c "$deb" | awk '{print $6}')
 for f in ./usr/bin/vokabo ./usr/lib/vokabo/vokabo ./usr/lib/vokabo/libKeyHook.so \
          ./usr/share/vokabo/res/triphibian.ttf ./usr/share/vokabo/res/triphibian-LICENSE.txt \
-         ./usr/share/applications/vokabo.desktop ./usr/share/icons/hicolor/scalable/apps/vokabo.svg \
+         ./usr/share/applications/org.vokabo.Vokabo.desktop ./usr/share/icons/hicolor/scalable/apps/vokabo.svg \
          ./usr/share/icons/hicolor/48x48/apps/vokabo.png ./usr/share/icons/hicolor/256x256/apps/vokabo.png; do
   grep -qx -- "$f" <<<"$files" || fail "package lacks $f"
 done
@@ -24,8 +24,8 @@ for d in libqt6widgets6 libqt6network6 libsqlite3-0 fonts-ipafont-gothic qt6-qpa
   grep -q "\b$d\b" <<<"$depends" || fail "Depends lacks $d: $depends"
 done
 echo "depends: $depends"
-grep -q '^Categories=Education;Languages;$' "$(dirname "$0")/../../packaging/vokabo.desktop" || fail "desktop categories"
-desktop-file-validate "$(dirname "$0")/../../packaging/vokabo.desktop" || fail "desktop entry does not validate"
+grep -q '^Categories=Education;Languages;$' "$(dirname "$0")/../../packaging/org.vokabo.Vokabo.desktop" || fail "desktop categories"
+desktop-file-validate "$(dirname "$0")/../../packaging/org.vokabo.Vokabo.desktop" || fail "desktop entry does not validate"
 
 # Install into a throwaway root with its own dpkg database.
 root=$work/root

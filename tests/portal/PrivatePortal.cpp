@@ -141,7 +141,7 @@ QString PrivatePortal::writeDesktopFiles(bool shortcuts)
         || !writeFile(folder.filePath(QStringLiteral("portals/vokabotest-portals.conf")),
                       "[preferred]\ndefault=vokabotest\n")
         || !entry.open(QIODevice::ReadOnly)
-        || !writeFile(folder.filePath(QStringLiteral("data/applications/vokabo.desktop")), entry.readAll())
+        || !writeFile(folder.filePath(QStringLiteral("data/applications/" VOKABO_APP_ID ".desktop")), entry.readAll())
         || !QFile::link(QStringLiteral("/bin/true"), folder.filePath(QStringLiteral("bin/vokabo"))))
         return QStringLiteral("cannot write the portal files");
     return {};

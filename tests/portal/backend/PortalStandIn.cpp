@@ -3,7 +3,8 @@
 // org.freedesktop.impl.portal.desktop.vokabotest and answers, as a desktop
 // would, for:
 //   - org.freedesktop.impl.portal.GlobalShortcuts: sessions, binding (every
-//     shortcut gets its preferred trigger), listing;
+//     shortcut gets its preferred trigger), listing what a program's earlier
+//     binding left, as desktops keep it from one start to the next;
 //   - org.freedesktop.impl.portal.Screenshot: a picture of one colour, as a
 //     PNG file at a file:// uri; PickColor refuses;
 //   - org.freedesktop.impl.portal.Access: grants (the frontend offers
@@ -11,8 +12,11 @@
 //   - org.freedesktop.impl.portal.Session and Request: Close.
 // A test steers it through org.vokabo.test.PortalStandIn on the same path:
 //   Configure(a{sv})  response codes "CreateSession", "BindShortcuts",
-//                     "Screenshot" (u; 0 grants); "Colour" (s, #rrggbb),
-//                     "Width", "Height" (i) of the picture
+//                     "Screenshot" (u; 0 grants); "BindAnyway" (b): a
+//                     refused binding still binds and says so, as GNOME
+//                     does; "Remembered" (as): ids every program has bound
+//                     already; "Colour" (s, #rrggbb), "Width", "Height" (i)
+//                     of the picture
 //   Activate(s id, t timestamp), Deactivate(s id, t timestamp)
 //                     the shortcut's signal for every open session
 //   CloseSessions()   the desktop ends every session
@@ -108,8 +112,10 @@ private:
         const QString session = args.value(1).value<QDBusObjectPath>().path();
         if (member == QLatin1String("CreateSession")) {
             m_log << QStringLiteral("CreateSession app_id=%1").arg(args.value(2).toString());
-            if (m_createSession == 0)
+            if (m_createSession == 0) {
                 m_sessions.insert(session, {});
+                m_sessionApps.insert(session, args.value(2).toString());
+            }
             *reply = {m_createSession, QVariantMap{{QStringLiteral("shortcuts"),
                                                     QVariant::fromValue(PortalShortcuts())}}};
         } else if (member == QLatin1String("BindShortcuts")) {
@@ -125,15 +131,17 @@ private:
                                {QStringLiteral("trigger_description"), trigger}}});
             }
             m_log << QStringLiteral("BindShortcuts ") + entries.join(QStringLiteral(", "));
-            if (m_bindShortcuts != 0 || !m_sessions.contains(session)) {
+            if (!m_sessions.contains(session) || (m_bindShortcuts != 0 && !m_bindAnyway)) {
                 *reply = {m_bindShortcuts != 0 ? m_bindShortcuts : 2u, QVariantMap()};
                 return true;
             }
             m_sessions[session] = bound;
-            *reply = {0u, QVariantMap{{QStringLiteral("shortcuts"), QVariant::fromValue(bound)}}};
+            m_remembered[m_sessionApps.value(session)] = bound;
+            *reply = {m_bindShortcuts, QVariantMap{{QStringLiteral("shortcuts"), QVariant::fromValue(bound)}}};
         } else if (member == QLatin1String("ListShortcuts")) {
             m_log << QStringLiteral("ListShortcuts");
-            *reply = {0u, QVariantMap{{QStringLiteral("shortcuts"), QVariant::fromValue(m_sessions.value(session))}}};
+            const PortalShortcuts listed = m_remembered.value(m_sessionApps.value(session), m_rememberedByAll);
+            *reply = {0u, QVariantMap{{QStringLiteral("shortcuts"), QVariant::fromValue(listed)}}};
         } else {
             return false;
         }
@@ -143,8 +151,9 @@ private:
     QVariantList screenshot(const QVariantList& args)
     {
         const QVariantMap options = qdbus_cast<QVariantMap>(args.value(3));
-        m_log << QStringLiteral("Screenshot interactive=%1")
-                     .arg(options.value(QStringLiteral("interactive")).toBool() ? "true" : "false");
+        m_log << QStringLiteral("Screenshot app_id=%1 interactive=%2")
+                     .arg(args.value(1).toString(),
+                          options.value(QStringLiteral("interactive")).toBool() ? "true" : "false");
         if (m_screenshot != 0)
             return {m_screenshot, QVariantMap()};
         QImage picture(m_width, m_height, QImage::Format_RGB32);
@@ -163,6 +172,9 @@ private:
             m_createSession = settings.value(QStringLiteral("CreateSession"), m_createSession).toUInt();
             m_bindShortcuts = settings.value(QStringLiteral("BindShortcuts"), m_bindShortcuts).toUInt();
             m_screenshot = settings.value(QStringLiteral("Screenshot"), m_screenshot).toUInt();
+            m_bindAnyway = settings.value(QStringLiteral("BindAnyway"), m_bindAnyway).toBool();
+            for (const QString& id : settings.value(QStringLiteral("Remembered")).toStringList())
+                m_rememberedByAll.append({id, {{QStringLiteral("trigger_description"), QStringLiteral("remembered")}}});
             if (settings.contains(QStringLiteral("Colour")))
                 m_colour = QColor(settings.value(QStringLiteral("Colour")).toString());
             m_width = settings.value(QStringLiteral("Width"), m_width).toInt();
@@ -193,6 +205,11 @@ private:
     QString m_folder;
     QStringList m_log;
     Sessions m_sessions;
+    QMap<QString, QString> m_sessionApps;
+    // What the desktop keeps of each program's binding, by app id.
+    QMap<QString, PortalShortcuts> m_remembered;
+    PortalShortcuts m_rememberedByAll;
+    bool m_bindAnyway = false;
     uint m_createSession = 0;
     uint m_bindShortcuts = 0;
     uint m_screenshot = 0;
