@@ -87,6 +87,12 @@ void TakeScreenCopy(std::function<void(bool copied)> done)
         hold(QImage(), QRect());
 }
 
+void AskScreenCopyPermission()
+{
+    if (ScreenDC)
+        ScreenDC->AskPermissionWhileFocused();
+}
+
 void CreateDrawingObjects()
 {
     RaisedLeftPen = FramePen(3, kWhite);

@@ -32,6 +32,9 @@ extern ScreenCopy ScreenCopyDC;
 // once or, with a source that answers later, from the event loop.
 void TakeScreenCopy(std::function<void(bool copied)> done);
 
+// The main dialog has the focus; see ScreenCopySource.
+void AskScreenCopyPermission();
+
 // Created once at start-up, released at shutdown.
 void CreateDrawingObjects();
 void ReleaseDrawingObjects();

@@ -4,7 +4,10 @@
 
 #include <QDBusConnection>
 #include <QDBusConnectionInterface>
+#include <QDBusArgument>
 #include <QDBusInterface>
+#include <QDBusMessage>
+#include <QDBusMetaType>
 #include <QDBusReply>
 #include <QFile>
 #include <QGuiApplication>
@@ -52,6 +55,43 @@ bool PortalScreenshotSource::Offered()
         m_offered = offered;
     }
     return *m_offered;
+}
+
+// GNOME shows its "Allow … to Take Screenshots?" only for the focused
+// program, and the shell counts none of the bars as one (they keep out of
+// the taskbar): asked during a drill, it refuses without a word and
+// see-through never works there. So on GNOME, where no answer of the
+// learner's is stored yet, the first copy is asked for while the main
+// dialog has the focus, and thrown away; the answer is stored for Vokabo.
+// Other desktops ask whichever window has the focus, at the first switch.
+void PortalScreenshotSource::AskPermissionWhileFocused()
+{
+    if (std::exchange(m_askedAhead, true))
+        return;
+    const QString desktops = qEnvironmentVariable("XDG_CURRENT_DESKTOP");
+    if (!desktops.split(QLatin1Char(':')).contains(QLatin1String("GNOME"), Qt::CaseInsensitive))
+        return;
+    if (PermissionStored())
+        return;
+    Take([](QImage, QRect) {});
+}
+
+// The frontend keeps the learner's answer in its permission store, under
+// the app id, in the "screenshot" entry of the "screenshot" table.
+bool PortalScreenshotSource::PermissionStored()
+{
+    QDBusMessage lookup = QDBusMessage::createMethodCall(
+        QStringLiteral("org.freedesktop.impl.portal.PermissionStore"),
+        QStringLiteral("/org/freedesktop/impl/portal/PermissionStore"),
+        QStringLiteral("org.freedesktop.impl.portal.PermissionStore"), QStringLiteral("Lookup"));
+    lookup << QStringLiteral("screenshot") << QStringLiteral("screenshot");
+    const QDBusMessage reply = PortalConnection().call(lookup, QDBus::Block, 2000);
+    if (reply.type() != QDBusMessage::ReplyMessage || reply.arguments().isEmpty())
+        return false;
+    const QDBusArgument permissions = reply.arguments().at(0).value<QDBusArgument>();
+    QMap<QString, QStringList> byApp;
+    permissions >> byApp;
+    return byApp.contains(QStringLiteral(VOKABO_APP_ID));
 }
 
 void PortalScreenshotSource::Take(Taken taken)

@@ -14,9 +14,11 @@
 class PortalScreenshotSource : public ScreenCopySource {
 public:
     void Take(Taken taken) override;
+    void AskPermissionWhileFocused() override;
 
 private:
     bool Offered();
+    bool PermissionStored();
     void Ask(const std::shared_ptr<Taken>& pending);
 
     // Answers that come after the source is gone go nowhere.
@@ -24,4 +26,5 @@ private:
     // Asked of the bus once, at the first copy.
     std::optional<bool> m_offered;
     bool m_registered = false;
+    bool m_askedAhead = false;
 };

@@ -42,6 +42,9 @@ public:
     using Taken = std::function<void(QImage picture, QRect area)>;
     virtual ~ScreenCopySource() = default;
     virtual void Take(Taken taken) = 0;
+    // One of the program's ordinary windows has the focus: a source that
+    // needs the learner's permission and can be given it only now asks.
+    virtual void AskPermissionWhileFocused() {}
 };
 
 // The copy a session's windowing system gives an application of its own

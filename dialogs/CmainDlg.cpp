@@ -1,5 +1,6 @@
 #include "dialogs/CmainDlg.h"
 
+#include "app/DrawingObjects.h"
 #include "app/ModalSeam.h"
 #include "app/SjisText.h"
 #include "dialogs/StartRange.h"
@@ -9,6 +10,7 @@
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QEvent>
 #include <QListWidget>
 #include <QPushButton>
 #include <QSignalBlocker>
@@ -78,6 +80,13 @@ bool CmainDlg::OnInitDialog()
     if (!PreloadFinished())
         m_preloadTimer.start();
     return true;
+}
+
+bool CmainDlg::event(QEvent* event)
+{
+    if (event->type() == QEvent::WindowActivate)
+        AskScreenCopyPermission();
+    return CDialog::event(event);
 }
 
 void CmainDlg::done(int result)

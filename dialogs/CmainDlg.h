@@ -47,6 +47,7 @@ protected:
     bool OnInitDialog() override;
     void DoDataExchange(bool saveAndValidate) override;
     void done(int result) override;
+    bool event(QEvent* event) override;
 
 private:
     std::string SelectedListName() const;

@@ -328,16 +328,24 @@ void CKadoDlg::RefreshCardLook()
 }
 
 // Where the window manager will not minimise the bar, it hides instead: the
-// learner wants it out of the way, and the same key brings it back.
+// learner wants it out of the way, and the same key brings it back, without
+// taking the keyboard from the program the learner is typing in (a window
+// manager gives the focus to a window newly shown).
 void CKadoDlg::OnMinimize()
 {
     m_minimized = !m_minimized;
-    if (!m_minimized)
+    if (m_minimized) {
+        if (WindowManagerMinimises(this))
+            showMinimized();
+        else
+            hide();
+    } else if (isHidden()) {
+        setAttribute(Qt::WA_ShowWithoutActivating, true);
         showNormal();
-    else if (WindowManagerMinimises(this))
-        showMinimized();
-    else
-        hide();
+        setAttribute(Qt::WA_ShowWithoutActivating, false);
+    } else {
+        showNormal();
+    }
 }
 
 void CKadoDlg::OnSeeThrough()

@@ -52,7 +52,7 @@ void RegisterAppId(const QDBusConnection& bus, QObject* owner, std::function<voi
                      [next = std::move(next)](QDBusPendingCallWatcher* call) {
                          call->deleteLater();
                          if (call->isError())
-                             qCInfo(lcPortal) << "the portal did not take the name:" << call->error().message();
+                             qCInfo(lcPortal) << "registering the app id:" << call->error().message();
                          next();
                      });
 }
