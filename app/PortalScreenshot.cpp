@@ -7,7 +7,6 @@
 #include <QDBusArgument>
 #include <QDBusInterface>
 #include <QDBusMessage>
-#include <QDBusMetaType>
 #include <QDBusReply>
 #include <QFile>
 #include <QGuiApplication>
