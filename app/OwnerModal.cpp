@@ -16,12 +16,17 @@ int RunOwnerModal(QDialog& dialog, QWidget* owner)
             spared.append(child);
 
     // Disabling a widget disables its owned windows too; windows (unlike
-    // plain children) can be enabled again under a disabled owner.
+    // plain children) can be enabled again under a disabled owner. Disabling
+    // takes the focus from the dialog's controls as well: the one the dialog
+    // gave it (a message box's default button) gets it back.
+    const QPointer<QWidget> focus = dialog.focusWidget();
     owner->setEnabled(false);
     for (const QPointer<QWidget>& window : spared)
         if (window)
             window->setEnabled(true);
     dialog.setEnabled(true);
+    if (focus)
+        focus->setFocus();
 
     dialog.setWindowModality(Qt::NonModal);
     // A dialog that is not the owner's child still belongs to it: stacked

@@ -221,6 +221,23 @@ private:
 
 } // namespace
 
+void ShowBarWithoutFocus(QWidget* bar)
+{
+    if (bar->isVisible())
+        return;
+    // Takes effect at the next showing: the bar is hidden. The drill's run
+    // does not depend on it; it only made the window system show the bar
+    // active at the drill's start.
+    bar->setWindowModality(Qt::NonModal);
+    bar->winId();
+    // Qt reads the window's own property at each showing; the widget
+    // attribute reaches it only when the window is made.
+    QWindow* window = bar->windowHandle();
+    window->setProperty("_q_showWithoutActivating", true);
+    bar->showNormal();
+    window->setProperty("_q_showWithoutActivating", false);
+}
+
 bool WindowManagerMinimises(QWidget* bar)
 {
 #if VOKABO_HAVE_XCB

@@ -37,6 +37,13 @@ void DrawRaisedFrame(QWidget* bar, QPainter& painter);
 // Qt's place stands.
 bool SyncBarPosition(QWidget* bar);
 
+// Shows a bar that was hidden for a moment (a hot key, a screen copy)
+// without taking the keyboard from the program the learner is typing in.
+// Qt activates the application's modal window at each showing, and window
+// managers focus a window newly shown unless its user time is 0; so the bar
+// is shown as an ordinary window, as a window to leave unfocused.
+void ShowBarWithoutFocus(QWidget* bar);
+
 // Whether the window manager minimises the bar when asked. A bar is a
 // utility window, and mutter (GNOME) never minimises those: asked, it leaves
 // the bar where it is. A manager says what it allows a window in

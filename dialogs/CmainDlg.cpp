@@ -185,7 +185,11 @@ void CmainDlg::ShowMessage(const char* text) { ModalSeam::MessageBox(this, QStri
 void CmainDlg::RunDrillBarHidden()
 {
     // The window goes away while this dialog's own run goes on.
+    const QPoint place = pos();
     hide();
     m_drillBar.DoModal();
     show();
+    // It comes back where the learner left it: mutter puts a window that is
+    // shown again one title bar lower, after every drill.
+    move(place);
 }

@@ -340,9 +340,7 @@ void CKadoDlg::OnMinimize()
         else
             hide();
     } else if (isHidden()) {
-        setAttribute(Qt::WA_ShowWithoutActivating, true);
-        showNormal();
-        setAttribute(Qt::WA_ShowWithoutActivating, false);
+        ShowBarWithoutFocus(this);
     } else {
         showNormal();
     }
@@ -371,6 +369,7 @@ void CKadoDlg::OnSeeThrough()
 
 void CKadoDlg::HideBars()
 {
+    m_barsHadFocus = QGuiApplication::focusWindow() != nullptr;
     hide();
     if (m_testAnswerBar)
         m_testAnswerBar->hide();
@@ -388,11 +387,18 @@ void CKadoDlg::ShowBarsWithCopy(bool copied)
         if (!std::exchange(said, true))
             std::fputs(kNoScreenCopyMessage, stderr);
     }
-    if (m_testAnswerBar)
-        m_testAnswerBar->show();
-    if (m_freeAnswerBar)
-        m_freeAnswerBar->show();
-    showNormal();
+    // A switch pressed while the learner types elsewhere leaves the keyboard
+    // there; one pressed in Vokabo's own windows gives it back to them.
+    for (QWidget* bar : {static_cast<QWidget*>(m_testAnswerBar), static_cast<QWidget*>(m_freeAnswerBar)}) {
+        if (bar && m_barsHadFocus)
+            bar->show();
+        else if (bar)
+            ShowBarWithoutFocus(bar);
+    }
+    if (m_barsHadFocus)
+        showNormal();
+    else
+        ShowBarWithoutFocus(this);
     // Shown normal means no longer minimised: the next minimise key must
     // minimise again, not "restore" a bar that is already up.
     m_minimized = false;

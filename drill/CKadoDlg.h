@@ -97,6 +97,9 @@ private:
     bool m_running = false;
     // How far a long card has moved the bar left of its own place.
     int m_shiftedLeft = 0;
+    // Whether one of the program's windows had the keyboard when the bars
+    // hid for a screen copy.
+    bool m_barsHadFocus = false;
     // Set by each run until the bar is first activated (see OnInitDialog).
     bool m_focusAnswerOnActivation = false;
     // Switching see-through on waits for the screen copy with the bars

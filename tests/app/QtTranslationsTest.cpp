@@ -65,24 +65,31 @@ private:
 } // namespace
 
 // Given each desktop's order of the buttons (GNOME's puts No first), when
-// the learner presses Return at the end-of-pass question, then it answers Yes.
+// the learner presses Return at the end-of-pass question, asked by the
+// drill bar or by no window, then it answers Yes.
 TEST(ModalSeam, YesNoBox_ReturnAnswersYesInEveryButtonOrder)
 {
+    QWidget bar;
+    bar.show();
+    for (QWidget* owner : {&bar, static_cast<QWidget*>(nullptr)})
     for (const auto layout : {QDialogButtonBox::WinLayout, QDialogButtonBox::MacLayout, QDialogButtonBox::KdeLayout,
                               QDialogButtonBox::GnomeLayout, QDialogButtonBox::AndroidLayout}) {
         QApplication::setStyle(new ButtonOrder(layout));
         QString focused;
         QTimer::singleShot(0, [&] {
-            QWidget* box = QApplication::activeModalWidget();
+            QMessageBox* box = nullptr;
+            for (QWidget* window : QApplication::topLevelWidgets())
+                if (window->isVisible() && qobject_cast<QMessageBox*>(window))
+                    box = static_cast<QMessageBox*>(window);
             ASSERT_NE(box, nullptr);
             const auto* button = qobject_cast<QAbstractButton*>(box->focusWidget());
             focused = button ? button->text() : QString();
             QTest::keyClick(box->focusWidget() ? box->focusWidget() : box, Qt::Key_Return);
         });
-        EXPECT_EQ(ModalSeam::MessageBox(nullptr, QStringLiteral("次回に行きますか。"), ModalSeam::Icon::Question,
+        EXPECT_EQ(ModalSeam::MessageBox(owner, QStringLiteral("次回に行きますか。"), ModalSeam::Icon::Question,
                                         ModalSeam::Buttons::YesNo),
                   ModalSeam::IDYES)
-            << "button layout " << layout;
-        EXPECT_EQ(focused, QStringLiteral("&Yes")) << "button layout " << layout;
+            << "button layout " << layout << (owner ? " with an owner" : "");
+        EXPECT_EQ(focused, QStringLiteral("&Yes")) << "button layout " << layout << (owner ? " with an owner" : "");
     }
 }
