@@ -11,6 +11,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QEvent>
+#include <QWindow>
 #include <QListWidget>
 #include <QPushButton>
 #include <QSignalBlocker>
@@ -190,6 +191,7 @@ void CmainDlg::RunDrillBarHidden()
     m_drillBar.DoModal();
     show();
     // It comes back where the learner left it: mutter puts a window that is
-    // shown again one title bar lower, after every drill.
-    move(place);
+    // shown again one title bar lower, after every drill. Asked of the window
+    // itself, since Qt may not know of the move yet and would ask nothing.
+    windowHandle()->setFramePosition(place);
 }
