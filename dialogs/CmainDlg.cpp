@@ -11,7 +11,6 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QEvent>
-#include <QWindow>
 #include <QListWidget>
 #include <QPushButton>
 #include <QSignalBlocker>
@@ -186,12 +185,7 @@ void CmainDlg::ShowMessage(const char* text) { ModalSeam::MessageBox(this, QStri
 void CmainDlg::RunDrillBarHidden()
 {
     // The window goes away while this dialog's own run goes on.
-    const QPoint place = pos();
     hide();
     m_drillBar.DoModal();
     show();
-    // It comes back where the learner left it: mutter puts a window that is
-    // shown again one title bar lower, after every drill. Asked of the window
-    // itself, since Qt may not know of the move yet and would ask nothing.
-    windowHandle()->setFramePosition(place);
 }
