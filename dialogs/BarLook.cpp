@@ -263,32 +263,36 @@ bool WindowManagerMinimises(QWidget* bar)
 #endif
 }
 
-bool SyncBarPosition(QWidget* bar)
+std::optional<QPoint> ClientPlaceOnServer(QWidget* window)
 {
 #if VOKABO_HAVE_XCB
     auto* x11 = qGuiApp->nativeInterface<QNativeInterface::QX11Application>();
     xcb_connection_t* connection = x11 ? x11->connection() : nullptr;
-    const QWindow* window = bar->windowHandle();
-    if (!connection || !window || !bar->isVisible())
-        return false;
+    const QWindow* handle = window->windowHandle();
+    if (!connection || !handle || !window->isVisible())
+        return std::nullopt;
     const xcb_screen_t* screen = xcb_setup_roots_iterator(xcb_get_setup(connection)).data;
     const xcb_translate_coordinates_cookie_t cookie =
-        xcb_translate_coordinates(connection, static_cast<xcb_window_t>(bar->winId()), screen->root, 0, 0);
+        xcb_translate_coordinates(connection, static_cast<xcb_window_t>(window->winId()), screen->root, 0, 0);
     std::unique_ptr<xcb_translate_coordinates_reply_t, decltype(&std::free)> reply(
         xcb_translate_coordinates_reply(connection, cookie, nullptr), &std::free);
     if (!reply)
-        return false;
+        return std::nullopt;
     // The server counts device pixels; a scaled screen rounds either way.
-    const qreal ratio = window->devicePixelRatio();
-    const QPoint server = (QPointF(reply->dst_x, reply->dst_y) / ratio).toPoint();
-    if ((server - bar->pos()).manhattanLength() <= 1)
-        return false;
-    bar->move(server);
-    return true;
+    return (QPointF(reply->dst_x, reply->dst_y) / handle->devicePixelRatio()).toPoint();
 #else
-    Q_UNUSED(bar);
-    return false;
+    Q_UNUSED(window);
+    return std::nullopt;
 #endif
+}
+
+bool SyncBarPosition(QWidget* bar)
+{
+    const std::optional<QPoint> server = ClientPlaceOnServer(bar);
+    if (!server || (*server - bar->pos()).manhattanLength() <= 1)
+        return false;
+    bar->move(*server);
+    return true;
 }
 
 QPoint ScreenFractionPoint(int a, int b, int c, int d)

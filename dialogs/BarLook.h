@@ -3,6 +3,7 @@
 #include <QPoint>
 #include <QSize>
 #include <functional>
+#include <optional>
 
 class QPainter;
 class QWidget;
@@ -36,6 +37,10 @@ void DrawRaisedFrame(QWidget* bar, QPainter& painter);
 // the bar where the manager last put it. Only X11 can be asked; elsewhere
 // Qt's place stands.
 bool SyncBarPosition(QWidget* bar);
+
+// Where the window system has the window's client area, in logical
+// coordinates; only X11 can be asked.
+std::optional<QPoint> ClientPlaceOnServer(QWidget* window);
 
 // Shows a bar that was hidden for a moment (a hot key, a screen copy)
 // without taking the keyboard from the program the learner is typing in.

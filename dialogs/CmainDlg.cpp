@@ -2,6 +2,7 @@
 
 #include "app/DrawingObjects.h"
 #include "app/ModalSeam.h"
+#include "dialogs/BarLook.h"
 #include "app/SjisText.h"
 #include "dialogs/StartRange.h"
 #include "store/BuiltinLists.h"
@@ -11,6 +12,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QEvent>
+#include <utility>
 #include <QListWidget>
 #include <QPushButton>
 #include <QSignalBlocker>
@@ -84,9 +86,24 @@ bool CmainDlg::OnInitDialog()
 
 bool CmainDlg::event(QEvent* event)
 {
-    if (event->type() == QEvent::WindowActivate)
+    if (event->type() == QEvent::WindowActivate) {
         AskScreenCopyPermission();
+        ReturnToPlace();
+    }
     return CDialog::event(event);
+}
+
+// The window comes back where the learner left it. mutter draws frames
+// that Qt does not know of, and places a window shown again one title bar
+// lower than it was: after every drill. By the time the window is active the
+// manager has placed it, and the server says how far it went; Qt, which
+// still believes it where it was, is asked to move it back by as much.
+void CmainDlg::ReturnToPlace()
+{
+    const std::optional<QPoint> was = std::exchange(m_returningTo, std::nullopt);
+    const std::optional<QPoint> now = was ? ClientPlaceOnServer(this) : std::nullopt;
+    if (now && *now != *was)
+        move(pos() - (*now - *was));
 }
 
 void CmainDlg::done(int result)
@@ -185,7 +202,9 @@ void CmainDlg::ShowMessage(const char* text) { ModalSeam::MessageBox(this, QStri
 void CmainDlg::RunDrillBarHidden()
 {
     // The window goes away while this dialog's own run goes on.
+    const std::optional<QPoint> client = ClientPlaceOnServer(this);
     hide();
     m_drillBar.DoModal();
+    m_returningTo = client;
     show();
 }

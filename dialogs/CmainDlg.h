@@ -3,7 +3,9 @@
 #include "drill/CKadoDlg.h"
 #include "history/CshowHistoryDlg.h"
 
+#include <QPoint>
 #include <QTimer>
+#include <optional>
 #include <string>
 
 class QCheckBox;
@@ -53,7 +55,11 @@ private:
     std::string SelectedListName() const;
     void ShowMessage(const char* text);
     void RunDrillBarHidden();
+    void ReturnToPlace();
 
     // Polls the preload while it runs (the classic dialog's timer 8).
     QTimer m_preloadTimer;
+    // Where the window's client area was before a drill, until it is
+    // active again.
+    std::optional<QPoint> m_returningTo;
 };
