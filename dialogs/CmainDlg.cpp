@@ -2,8 +2,8 @@
 
 #include "app/DrawingObjects.h"
 #include "app/ModalSeam.h"
-#include "dialogs/BarLook.h"
 #include "app/SjisText.h"
+#include "dialogs/BarLook.h"
 #include "dialogs/StartRange.h"
 #include "store/BuiltinLists.h"
 #include "store/StoreWork.h"
@@ -12,11 +12,11 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QEvent>
-#include <utility>
 #include <QListWidget>
 #include <QPushButton>
 #include <QSignalBlocker>
 #include <cstdio>
+#include <utility>
 
 namespace {
 constexpr int kStartButton = 1010;
