@@ -8,6 +8,7 @@
 #include "keyhook/PortalRequest.h"
 
 #include <QApplication>
+#include <QDBusConnectionInterface>
 #include <QDBusMessage>
 #include <QFileInfo>
 #include <QTest>
@@ -26,8 +27,7 @@ const QString ShortcutsPortal = QStringLiteral("org.freedesktop.portal.GlobalSho
 using EventRecorder = HookRecorder<>;
 
 // Counts the shortcut activations that reach the program's own portal
-// connection. Once one has, the program has handled it too: QtDBus hands a
-// signal to all its receivers in the same turn.
+// connection (see settle for when the program has handled them too).
 class ActivationWatch : public QObject {
     Q_OBJECT
 
@@ -90,10 +90,15 @@ protected:
     void deactivate(const char* id, quint64 at) { signal("Deactivate", id, at); }
 
     // Waits until the program has seen count activations in all, and has
-    // delivered what it was going to.
+    // delivered what it was going to. QtDBus's own thread hands a signal to
+    // each receiver as an event of its own, one after the other: the
+    // watch's may come before the program's is posted. Once a later reply
+    // has come back on the same connection, that thread has posted them all.
     bool settle(const ActivationWatch& watch, int count)
     {
         const bool seen = QTest::qWaitFor([&] { return watch.seen >= count; }, WaitMs);
+        QDBusConnection(QLatin1String(PortalConnectionName)).interface()->isServiceRegistered(QLatin1String(PortalService));
+        QCoreApplication::sendPostedEvents();
         QCoreApplication::sendPostedEvents();
         return seen;
     }
