@@ -389,16 +389,17 @@ void CKadoDlg::ShowBarsWithCopy(bool copied)
     }
     // A switch pressed while the learner types elsewhere leaves the keyboard
     // there; one pressed in Vokabo's own windows gives it back to them.
-    for (QWidget* bar : {static_cast<QWidget*>(m_testAnswerBar), static_cast<QWidget*>(m_freeAnswerBar)}) {
-        if (bar && m_barsHadFocus)
-            bar->show();
-        else if (bar)
+    const auto showAgain = [this](QWidget* bar) {
+        if (!bar)
+            return;
+        if (m_barsHadFocus)
+            bar->showNormal();
+        else
             ShowBarWithoutFocus(bar);
-    }
-    if (m_barsHadFocus)
-        showNormal();
-    else
-        ShowBarWithoutFocus(this);
+    };
+    showAgain(m_testAnswerBar);
+    showAgain(m_freeAnswerBar);
+    showAgain(this);
     // Shown normal means no longer minimised: the next minimise key must
     // minimise again, not "restore" a bar that is already up.
     m_minimized = false;
