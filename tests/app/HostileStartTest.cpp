@@ -147,7 +147,7 @@ std::vector<StartCase> Cases()
                      wordsBefore.push_back(row);
              EXPECT_EQ(words, wordsBefore);
          },
-         [](const HostileFolder& f) { return f.Peek("select count(*) from control")[0][0] == "4"; }},
+         [](const HostileFolder& f) { return f.Peek("select count(*) from control") == Table{{"4"}}; }},
         {"OddValuesInBegAndEnd",
          [](HostileFolder& f) {
              f.Build(Concat({{"CREATE TABLE control(listname, beg, end)",

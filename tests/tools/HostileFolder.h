@@ -137,6 +137,9 @@ public:
             ADD_FAILURE() << "cannot open " << m_path;
             return rows;
         }
+        // The program may be writing while the test looks: wait for its
+        // transaction as any second reader of the file would.
+        sqlite3_busy_timeout(db, 20000);
         sqlite3_stmt* statement = nullptr;
         if (sqlite3_prepare_v2(db, query.c_str(), -1, &statement, nullptr) != SQLITE_OK)
             ADD_FAILURE() << query << ": " << sqlite3_errmsg(db);
