@@ -15,17 +15,49 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
+#include <sqlite3.h>
+#include <string_view>
 
 namespace {
 
 constexpr char kAskNextPass[] = "次回に行きますか。";
 constexpr char kNextPass[] = "次回に行きます。";
 constexpr char kDrillOver[] = "終わり！";
+constexpr char kNotSaved[] = "結果を保存できませんでした。";
+constexpr char kDiskFull[] = "ディスクに空きがありません。";
+constexpr char kFileInUse[] = "save.db がほかのプログラムに使われています。";
+constexpr char kFileReadOnly[] = "save.db に書き込めません（読み取り専用）。";
+constexpr char kOtherCause[] = "原因: %1";
+constexpr char kKeptForLater[] = "結果は覚えておき、次のスタートか終了の時にもう一度保存します。";
 
 int ShowBox(QWidget* owner, const char* text, ModalSeam::Icon icon = ModalSeam::Icon::Information,
             ModalSeam::Buttons buttons = ModalSeam::Buttons::Ok)
 {
     return ModalSeam::MessageBox(owner, QString::fromUtf8(text), icon, buttons);
+}
+
+// The learner can do something about these three; any other cause is
+// named in SQLite's own words.
+QString SaveFailureText(int cause)
+{
+    QString why;
+    switch (cause & 0xff) {
+    case SQLITE_FULL:
+        why = QString::fromUtf8(kDiskFull);
+        break;
+    case SQLITE_BUSY:
+    case SQLITE_LOCKED:
+        why = QString::fromUtf8(kFileInUse);
+        break;
+    case SQLITE_READONLY:
+    case SQLITE_PERM:
+        why = QString::fromUtf8(kFileReadOnly);
+        break;
+    default:
+        why = QString::fromUtf8(kOtherCause).arg(QString::fromUtf8(sqlite3_errstr(cause)));
+        break;
+    }
+    return QString::fromUtf8(kNotSaved) + u'\n' + why + u'\n' + QString::fromUtf8(kKeptForLater);
 }
 
 } // namespace
@@ -191,6 +223,10 @@ void CKadoDlg::EndDrill()
     std::snprintf(m_resultDlg.m_listName, sizeof m_resultDlg.m_listName, "%.*s",
                   static_cast<int>(strnlen(m_listName, sizeof m_listName)), m_listName);
     SetKeyHook(0, 0, nullptr);
+    // From here on the drill is finished: a session that ends while the
+    // learner reads the box below still gets its counts written.
+    KeepDrill(std::string_view(m_listName, strnlen(m_listName, sizeof m_listName)), m_mode == kTest,
+              m_wordCounts);
     ShowBox(this, kDrillOver);
     WriteResults();
     m_resultDlg.m_testMode = m_mode == kTest ? 1 : 0;
@@ -200,9 +236,15 @@ void CKadoDlg::EndDrill()
     EndDialog(0);
 }
 
-// Failures are not shown; the drill ends the same way.
+// Written with any drill kept from before. What cannot be written stays
+// kept; the learner is told, so that a full disk is not met drill after
+// drill in silence, and the result dialog follows as always.
 void CKadoDlg::WriteResults()
 {
-    WriteBackDrill(std::string_view(m_listName, strnlen(m_listName, sizeof m_listName)), m_mode == kTest,
-                   m_wordCounts);
+    const int cause = WriteKeptDrills(MissingTables::Leave);
+    if (cause == SQLITE_OK)
+        return;
+    std::fprintf(stderr, "vokabo: the drill's results could not be saved (%s); they are kept for the next Start or exit.\n",
+                 sqlite3_errstr(cause));
+    ModalSeam::MessageBox(this, SaveFailureText(cause));
 }

@@ -238,7 +238,8 @@ int ListSyncThread(WordListState* entry, std::string listName)
 {
     std::lock_guard lock(StoreLock);
     DrillHistory.clear();
-    return ListSync(*entry, listName).Run();
+    entry->lastSyncResult = ListSync(*entry, listName).Run();
+    return entry->lastSyncResult;
 }
 
 void StartListSync(WordListState& entry, const std::string& listName)

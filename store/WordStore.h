@@ -33,6 +33,10 @@ struct WordListState {
     std::atomic<bool> listed{false};
     std::int32_t beg = 0;
     std::int32_t end = 0;
+    // What the last synchronisation returned (0 when none ran); a drill's
+    // write-back that finds no table names this as the cause. Written and
+    // read under StoreLock.
+    int lastSyncResult = 0;
     std::vector<WordCard> cards;
 };
 

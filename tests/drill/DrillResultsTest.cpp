@@ -6,6 +6,7 @@
 #include "app/SharedValues.h"
 #include "store/Database.h"
 #include "store/ListSync.h"
+#include "store/StoreWork.h"
 #include "store/WordStore.h"
 #include "support/StatementLog.h"
 #include "support/TestDatabase.h"
@@ -122,6 +123,28 @@ protected:
         EXPECT_TRUE(bar.m_testAnswerBar.isNull());
         EXPECT_TRUE(bar.m_freeAnswerBar.isNull());
         EXPECT_NE(sqlite3_get_autocommit(Database), 0) << "a transaction was left open";
+    }
+
+    // The learner was told, after "終わり！" and before the result dialog,
+    // and the drill was kept: once the cause is gone, the next chance writes
+    // it, and only once.
+    void ExpectToldAndKept(const char* cause, const std::function<void()>& removeCause, const Rows& written)
+    {
+        const auto& boxes = harness.modal.Boxes();
+        ASSERT_GE(boxes.size(), 2u);
+        EXPECT_EQ(boxes[boxes.size() - 2].text, kDrillOver);
+        const ModalSeam::MessageBoxCall& told = boxes.back();
+        EXPECT_TRUE(told.text.startsWith(QStringLiteral("結果を保存できませんでした。"))) << told.text.toStdString();
+        EXPECT_TRUE(told.text.contains(QString::fromUtf8(cause))) << told.text.toStdString();
+        EXPECT_EQ(told.icon, ModalSeam::Icon::Information);
+        EXPECT_EQ(told.buttons, ModalSeam::Buttons::Ok);
+        EXPECT_EQ(KeptDrillCount(), 1u);
+        removeCause();
+        EXPECT_EQ(WriteKeptDrills(MissingTables::Leave), SQLITE_OK);
+        EXPECT_EQ(Table(), written);
+        log.Take();
+        EXPECT_EQ(WriteKeptDrills(MissingTables::Leave), SQLITE_OK);
+        EXPECT_EQ(log.Take(), Statements{}) << "written twice";
     }
 
     TestDatabase database;
@@ -358,7 +381,7 @@ TEST_F(DrillResultsTest, AnswerBarClosedAtEndOfPassBox_DrillEndsThereWithoutWrit
     }
 }
 
-TEST_F(DrillResultsTest, FailingUpdate_RollsBackTheWholeDrillAndStillShowsResult)
+TEST_F(DrillResultsTest, FailingUpdate_RollsBackTellsAndKeepsTheDrill)
 {
     database.Exec("CREATE TRIGGER refuse_book BEFORE UPDATE ON TOEIC WHEN old.word = 'book' "
                   "BEGIN SELECT RAISE(ABORT, 'refused'); END");
@@ -378,9 +401,12 @@ TEST_F(DrillResultsTest, FailingUpdate_RollsBackTheWholeDrillAndStillShowsResult
                               "ROLLBACK TRANSACTION",
                           }));
     EXPECT_EQ(Table(), Untouched());
+    ExpectToldAndKept("constraint failed", [this] { database.Exec("DROP TRIGGER refuse_book"); },
+                      {{"apple", "5", "1", "5", "0"}, {"book", "5", "1", "5", "0"}, {"cat", "5", "1", "5", "0"},
+                       {"don't", "4", "1", "5", "0"}});
 }
 
-TEST_F(DrillResultsTest, FailingCommit_RollsBack)
+TEST_F(DrillResultsTest, FailingCommit_RollsBackTellsAndKeepsTheDrill)
 {
     // A deferred foreign key lets every UPDATE pass and fails the COMMIT.
     database.Exec("DROP TABLE TOEIC");
@@ -393,7 +419,6 @@ TEST_F(DrillResultsTest, FailingCommit_RollsBack)
         TickMark(b);
         PressNext(b);
     });
-    database.Exec("PRAGMA foreign_keys = OFF");
 
     ExpectDrillEnded(result, 0, {{"apple", 1}});
     EXPECT_EQ(log.Take(), (Statements{
@@ -403,9 +428,12 @@ TEST_F(DrillResultsTest, FailingCommit_RollsBack)
                               "ROLLBACK TRANSACTION",
                           }));
     EXPECT_EQ(Table(), Untouched());
+    ExpectToldAndKept("constraint failed", [this] { database.Exec("PRAGMA foreign_keys = OFF"); },
+                      {{"apple", "5", "1", "5", "0"}, {"book", "4", "1", "5", "0"}, {"cat", "4", "1", "5", "0"},
+                       {"don't", "4", "1", "5", "0"}});
 }
 
-TEST_F(DrillResultsTest, FailingBegin_RunsNoUpdateNorEndOfTransaction)
+TEST_F(DrillResultsTest, FailingBegin_RunsNoUpdateNorEndOfTransaction_KeepsTheDrill)
 {
     // A transaction already open makes "BEGIN TRANSACTION" fail.
     database.Exec("BEGIN");
@@ -422,6 +450,9 @@ TEST_F(DrillResultsTest, FailingBegin_RunsNoUpdateNorEndOfTransaction)
     EXPECT_EQ(sent, Statements{"BEGIN TRANSACTION"});
     ExpectDrillEnded(result, 1, {{"apple", 1}});
     EXPECT_EQ(Table(), Untouched());
+    ExpectToldAndKept("原因: ", [] {},
+                      {{"apple", "4", "1", "6", "0"}, {"book", "4", "1", "5", "0"}, {"cat", "4", "1", "5", "0"},
+                       {"don't", "4", "1", "5", "0"}});
 }
 
 // The synchronisation of the same Start creates the table and holds

@@ -3,6 +3,7 @@
 #include "store/Database.h"
 #include "store/ListSync.h"
 #include "store/Preload.h"
+#include "store/StoreWork.h"
 #include "store/WordStore.h"
 
 #include <cstdlib>
@@ -74,4 +75,5 @@ void TestDatabase::ResetWordStore()
     DrillHistory.clear();
     listsLoaded.store(false);
     controlLoaded.store(false);
+    DropKeptDrills();
 }
