@@ -3,6 +3,7 @@
 #include "app/DrawingObjects.h"
 #include "app/FontSetup.h"
 #include "app/InstanceGuard.h"
+#include "app/SessionEnd.h"
 #include "dialogs/CmainDlg.h"
 #include "store/Database.h"
 #include "store/Preload.h"
@@ -29,9 +30,29 @@ void RunPreload()
     setpriority(PRIO_PROCESS, static_cast<id_t>(gettid()), -10);
     PreloadThread();
 }
+
+// The session may end while kept results wait; an exit still to come
+// writes them as well, this only makes sure they are written now.
+void SaveFinishedDrills()
+{
+    const int cause = WriteKeptDrills(MissingTables::Leave);
+    if (cause != SQLITE_OK)
+        std::fprintf(stderr, "vokabo: the results of %zu drill(s) could not be saved yet: %s\n", KeptDrillCount(),
+                     sqlite3_errstr(cause));
+}
+
 } // namespace
 
 int CKadoApp::InitInstance()
+{
+    SessionEnd sessionEnd(SaveFinishedDrills);
+    const int code = Run();
+    // The lock, the socket and the connection are released by now.
+    sessionEnd.RaiseAgain();
+    return code;
+}
+
+int CKadoApp::Run()
 {
     if (OpenDatabase(kDatabasePath) != SQLITE_OK) {
         std::fprintf(stderr, "vokabo: cannot open %s: %s\n", kDatabasePath,
@@ -69,7 +90,10 @@ int CKadoApp::InitInstance()
         mainDialog.DoModal();
 
         ReleaseDrawingObjects();
-        CloseStore(preload);
+        const StoreClosed closed = CloseStore(preload);
+        if (closed.drillsLost > 0)
+            std::fprintf(stderr, "vokabo: the results of %zu drill(s) could not be saved and are lost: %s\n",
+                         closed.drillsLost, sqlite3_errstr(closed.cause));
     }
     return 0;
 }
