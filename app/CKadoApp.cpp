@@ -6,6 +6,7 @@
 #include "app/SessionEnd.h"
 #include "dialogs/CmainDlg.h"
 #include "store/Database.h"
+#include "store/ListSync.h"
 #include "store/Preload.h"
 #include "store/StoreWork.h"
 #include "store/WordStore.h"
@@ -13,6 +14,7 @@
 #include <QFontDatabase>
 #include <QString>
 #include <cstdio>
+#include <cstdlib>
 #include <sqlite3.h>
 #include <sys/resource.h>
 #include <thread>
@@ -41,6 +43,15 @@ void SaveFinishedDrills()
                      sqlite3_errstr(cause));
 }
 
+// Qt's xcb platform ends the process with exit(1) when the X server goes
+// away; a drill finished before that still reaches save.db on the way out.
+// After a normal end the connection is closed and nothing is kept.
+void SaveFinishedDrillsAtExit()
+{
+    if (Database && KeptDrillCount() > 0)
+        SaveFinishedDrills();
+}
+
 } // namespace
 
 int CKadoApp::InitInstance()
@@ -59,6 +70,12 @@ int CKadoApp::Run()
                      Database ? sqlite3_errmsg(Database) : "out of memory");
         return 1;
     }
+
+    // The kept drills and the synchronisation's thread are made before the
+    // handler is registered, so that they are destroyed only after it ran.
+    KeptDrillCount();
+    WaitForListSync();
+    std::atexit(SaveFinishedDrillsAtExit);
 
     InstanceGuard instance;
     switch (instance.TryAcquire()) {
