@@ -264,18 +264,3 @@ TEST(Startup, UnusableDatabase_ExitsWithOneBeforeTouchingTheInstanceLock)
         << result.standardError.toStdString();
     EXPECT_EQ(OwnLines(result.standardError), 1);
 }
-
-TEST(Startup, NoDisplay_SaysSoInOneLineAndStops)
-{
-    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"})
-        environment.remove(QString::fromLatin1(name));
-    QTemporaryDir folder;
-
-    const ProcessResult result = RunProgram(folder.path(), environment);
-
-    EXPECT_EQ(result.exitCode, 1);
-    EXPECT_TRUE(result.standardError.startsWith(QStringLiteral("vokabo: no display"))) << result.standardError.toStdString();
-    EXPECT_EQ(result.standardError.count(QLatin1Char('\n')), 1);
-    EXPECT_FALSE(QFile::exists(folder.filePath(QStringLiteral("save.db"))));
-}
