@@ -43,6 +43,29 @@ bool SocketFitsIn(const QString& folder)
     const QByteArray socket = QDir(folder).filePath(FileName(".socket")).toLocal8Bit();
     return static_cast<std::size_t>(socket.size()) < sizeof(sockaddr_un{}.sun_path);
 }
+
+bool IsUsableFolder(const QString& folder, bool followLink)
+{
+    return QDir::isAbsolutePath(folder) && IsPrivateFolder(folder, followLink) && SocketFitsIn(folder);
+}
+
+// Only the last step is made: a folder whose parent is missing is no place
+// of this user's to make.
+bool MakePrivateFolder(const QString& folder)
+{
+    return QDir::isAbsolutePath(folder) &&
+           (::mkdir(folder.toLocal8Bit().constData(), 0700) == 0 || errno == EEXIST);
+}
+
+// As the XDG base directories have it: a relative value is ignored.
+QString CacheFolder(const QString& cacheHome, const QString& home)
+{
+    if (QDir::isAbsolutePath(cacheHome))
+        return cacheHome;
+    if (QDir::isAbsolutePath(home))
+        return QDir(home).filePath(QStringLiteral(".cache"));
+    return {};
+}
 } // namespace
 
 InstanceGuard::InstanceGuard(QString folder) : m_folder(std::move(folder)) {}
@@ -55,22 +78,35 @@ InstanceGuard::~InstanceGuard()
         ::close(m_lockFd);
 }
 
-QString InstanceGuard::RuntimeFolder(const QString& session, const QString& fallbackParent)
+QString InstanceGuard::RuntimeFolder(const Places& places)
 {
-    if (QDir::isAbsolutePath(session) && IsPrivateFolder(session, true) && SocketFitsIn(session))
-        return session;
-    const QString own = QDir(fallbackParent).filePath(FileName(""));
-    // mkdir refuses anything already there, a planted link included; what is
-    // there is then judged as it is, without following links.
-    if (::mkdir(own.toLocal8Bit().constData(), 0700) != 0 && errno != EEXIST)
-        return {};
-    return IsPrivateFolder(own, false) ? own : QString();
+    if (IsUsableFolder(places.session, true))
+        return places.session;
+    // Any local user can make "vokabo-UID" under /tmp first. mkdir refuses
+    // anything already there, a planted link included; what is there is then
+    // judged as it is, without following links.
+    const QString shared = QDir(places.shared).filePath(FileName(""));
+    if (MakePrivateFolder(shared) && IsUsableFolder(shared, false))
+        return shared;
+    // Then the learner's own folders, which nobody else can take first. The
+    // cache folder comes before the data folder: like the runtime folder it
+    // is the same for every start of this user, wherever the start was made,
+    // and the lock file stays out of the learner's folder with save.db in it.
+    // The data folder is the last resort, with HOME missing or read-only: it
+    // is there (save.db was opened in it) but is only met by starts in it.
+    const QString cache = CacheFolder(places.cacheHome, places.home);
+    if (MakePrivateFolder(cache) && IsUsableFolder(cache, true))
+        return cache;
+    if (IsUsableFolder(places.data, true))
+        return places.data;
+    return {};
 }
 
 QString InstanceGuard::RuntimeFolder()
 {
     // Not TMPDIR: two starts of one user must meet whatever their TMPDIR.
-    return RuntimeFolder(qEnvironmentVariable("XDG_RUNTIME_DIR"), QStringLiteral("/tmp"));
+    return RuntimeFolder({qEnvironmentVariable("XDG_RUNTIME_DIR"), QStringLiteral("/tmp"),
+                          qEnvironmentVariable("XDG_CACHE_HOME"), qEnvironmentVariable("HOME"), QDir::currentPath()});
 }
 
 InstanceGuard::Claim InstanceGuard::TryAcquire()
@@ -78,7 +114,8 @@ InstanceGuard::Claim InstanceGuard::TryAcquire()
     if (m_lockFd >= 0)
         return Claim::Held;
     if (m_folder.isEmpty()) {
-        m_problem = QStringLiteral("no private folder for the instance lock (XDG_RUNTIME_DIR or /tmp/%1)")
+        m_problem = QStringLiteral("no private folder for the instance lock (XDG_RUNTIME_DIR, /tmp/%1, "
+                                   "XDG_CACHE_HOME or the data folder)")
                         .arg(FileName(""));
         return Claim::Unavailable;
     }

@@ -24,13 +24,21 @@ public:
     explicit InstanceGuard(QString folder = RuntimeFolder());
     ~InstanceGuard() override;
 
-    // The session's runtime folder (XDG_RUNTIME_DIR) when it is one: a folder
-    // of this user's that nobody else may write to, short enough for a
-    // socket's path. Otherwise the folder
-    // "vokabo-UID" under `fallbackParent`, made private if missing and taken
-    // only if it is a real folder of this user's that nobody else may write
-    // to. Empty when neither is safe.
-    static QString RuntimeFolder(const QString& session, const QString& fallbackParent);
+    // Where the lock and the socket may go, in the order they are tried.
+    struct Places {
+        QString session = {};   // XDG_RUNTIME_DIR
+        QString shared = {};    // the folder that holds "vokabo-UID": /tmp
+        QString cacheHome = {}; // XDG_CACHE_HOME
+        QString home = {};      // HOME: its .cache when XDG_CACHE_HOME is unset or relative
+        QString data = {};      // the data folder, where save.db lies
+    };
+
+    // The first of these that is a folder of this user's that nobody else
+    // may write to, short enough for a socket's path: the session's runtime
+    // folder; "vokabo-UID" under `shared`, made private if missing and taken
+    // only as it is, without following a link; the cache folder, made if
+    // missing; the data folder. Empty when none is.
+    static QString RuntimeFolder(const Places& places);
     static QString RuntimeFolder();
 
     // Held: this process is now the running instance. OtherInstance: another

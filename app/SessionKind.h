@@ -8,6 +8,8 @@
 
 enum class SessionKind {
     NoDisplay,           // nothing to show windows on: the program stops
+    X11Silent,           // DISPLAY is set, but its X server does not answer: the program stops
+    WaylandSilent,       // neither the compositor of WAYLAND_DISPLAY nor an X server answers: it stops
     PlatformChosen,      // QT_QPA_PLATFORM names a platform: the user's choice stands
     X11,                 // an X11 session: Qt's own choice is xcb
     WaylandWithXWayland, // a Wayland session whose X server answers: the windows use it
@@ -31,16 +33,25 @@ struct SessionEnvironment {
     const char* platform;       // QT_QPA_PLATFORM
     const char* x11Display;     // DISPLAY
     const char* waylandDisplay; // WAYLAND_DISPLAY
+    const char* runtimeFolder;  // XDG_RUNTIME_DIR, where a relative WAYLAND_DISPLAY lies
 };
 
-// Asked only in a Wayland session with DISPLAY set: whether that X server
-// takes a connection.
+// Whether the X server named in DISPLAY takes a connection. Asked whenever
+// DISPLAY is set and the platform is not the user's choice.
 using X11Answers = std::function<bool(const char* display)>;
+// Whether a compositor listens on the socket at this path. Asked only in a
+// Wayland session where no X server answers.
+using WaylandAnswers = std::function<bool(const char* socketPath)>;
 
-SessionKind DecideSessionKind(const SessionEnvironment& environment, const X11Answers& x11Answers);
+SessionKind DecideSessionKind(const SessionEnvironment& environment, const X11Answers& x11Answers,
+                              const WaylandAnswers& waylandAnswers);
 
-// The process's own session, the X server asked through xcb.
+// The process's own session: the X server asked through xcb, the compositor
+// through a plain connection to its socket.
 SessionKind CurrentSessionKind();
 
 extern const char kNoDisplayMessage[];
 extern const char kNoXWaylandMessage[];
+// printf formats; the variable's value takes the place of %s.
+extern const char kX11SilentMessage[];
+extern const char kWaylandSilentMessage[];

@@ -6,12 +6,19 @@
 #include <QApplication>
 #include <QLocale>
 #include <cstdio>
+#include <cstdlib>
 
 int main(int argc, char** argv)
 {
     switch (CurrentSessionKind()) {
     case SessionKind::NoDisplay:
         std::fputs(kNoDisplayMessage, stderr);
+        return 1;
+    case SessionKind::X11Silent:
+        std::fprintf(stderr, kX11SilentMessage, std::getenv("DISPLAY"));
+        return 1;
+    case SessionKind::WaylandSilent:
+        std::fprintf(stderr, kWaylandSilentMessage, std::getenv("WAYLAND_DISPLAY"));
         return 1;
     case SessionKind::WaylandWithXWayland:
         // Qt reads its platform once, when the application object is made.

@@ -140,7 +140,7 @@ bool IsPlainIdentifier(std::string_view name)
         if (!letter && !(digit && i > 0))
             return false;
     }
-    return true;
+    return sqlite3_keyword_check(name.data(), static_cast<int>(name.size())) == 0;
 }
 
 std::string TableNameForStatement(std::string_view name)

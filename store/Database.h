@@ -116,7 +116,9 @@ bool TableExists(const std::string& name);
 using StatementObserver = void (*)(const char* text, void* context);
 void SetStatementObserver(StatementObserver observer, void* context);
 
-// True for names that SQLite reads as a bare identifier without quoting.
+// True for names that SQLite reads as a bare identifier without quoting:
+// letters, digits and underscores, not led by a digit, and not a keyword in
+// any case ("DROP TABLE order" reads ORDER as the keyword and does not parse).
 bool IsPlainIdentifier(std::string_view name);
 // The name written where a statement expects a table name: as it is when
 // plain, otherwise as a quoted identifier, so a name read back from the file

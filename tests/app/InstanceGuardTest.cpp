@@ -157,7 +157,8 @@ TEST(InstanceGuard, Wake_WithNobodyListening_GivesUpAfterItsTimeout)
 }
 
 // The lock and the socket go only where nobody else can put a lock or a
-// socket of their own in their place.
+// socket of their own in their place; when another user has taken the
+// folder under /tmp first, into a folder of the learner's own.
 TEST(InstanceGuard, RuntimeFolder_IsTheSessionsOrAPrivateOneOfTheUsers)
 {
     QTemporaryDir top;
@@ -165,38 +166,71 @@ TEST(InstanceGuard, RuntimeFolder_IsTheSessionsOrAPrivateOneOfTheUsers)
     const QString parent = top.filePath(QStringLiteral("tmp"));
     const QString own = parent + QStringLiteral("/vokabo-%1").arg(::getuid());
     const QString deep = session + QLatin1Char('/') + QString(110, QLatin1Char('d'));
+    const QString home = top.filePath(QStringLiteral("home"));
+    const QString homeCache = home + QStringLiteral("/.cache");
+    const QString cache = top.filePath(QStringLiteral("cache"));
+    const QString deepCache = cache + QLatin1Char('/') + QString(110, QLatin1Char('c'));
+    const QString data = top.filePath(QStringLiteral("data"));
     const auto folder = [](const QString& path, mode_t mode) {
         return QDir().mkpath(path) && ::chmod(path.toLocal8Bit().constData(), mode) == 0;
     };
+    const auto ownIsAFile = [&] { return QFile(own).open(QIODevice::WriteOnly); };
+    using Places = InstanceGuard::Places;
     struct Case {
         const char* name;
         std::function<bool()> prepare; // false: cannot be made here
-        QString sessionValue;
+        Places places;                  // `shared` is always `parent`
         QString expected;
     };
     const std::vector<Case> cases = {
-        {"private session folder", [&] { return folder(session, 0700); }, session, session},
-        {"no session folder", [] { return true; }, QString(), own},
-        {"session folder others can write", [&] { return folder(session, 0777); }, session, own},
-        {"relative session folder", [] { return true; }, QStringLiteral("run"), own},
-        {"session folder too deep for a socket's path", [&] { return folder(deep, 0700); }, deep, own},
-        {"own folder already there", [&] { return folder(own, 0700); }, QString(), own},
-        {"own folder others can write", [&] { return folder(own, 0733); }, QString(), QString()},
-        {"own folder is a link", [&] { return folder(session, 0700) && QFile::link(session, own); }, QString(),
-         QString()},
-        {"own folder is a file", [&] { return QFile(own).open(QIODevice::WriteOnly); }, QString(), QString()},
+        {"private session folder", [&] { return folder(session, 0700); }, {.session = session}, session},
+        {"no session folder", [] { return true; }, {}, own},
+        {"session folder others can write", [&] { return folder(session, 0777); }, {.session = session}, own},
+        {"relative session folder", [] { return true; }, {.session = QStringLiteral("run")}, own},
+        {"session folder too deep for a socket's path", [&] { return folder(deep, 0700); }, {.session = deep}, own},
+        {"own folder already there", [&] { return folder(own, 0700); }, {}, own},
+        {"own folder others can write", [&] { return folder(own, 0733); }, {}, QString()},
+        {"own folder is a link", [&] { return folder(session, 0700) && QFile::link(session, own); }, {}, QString()},
+        {"own folder is a file", ownIsAFile, {}, QString()},
         {"own folder of another user",
-         [&] { return folder(own, 0700) && ::chown(own.toLocal8Bit().constData(), 65534, 65534) == 0; }, QString(),
+         [&] { return folder(own, 0700) && ::chown(own.toLocal8Bit().constData(), 65534, 65534) == 0; }, {},
+         QString()},
+        {"own folder of another user, then HOME's .cache, made",
+         [&] { return folder(own, 0700) && ::chown(own.toLocal8Bit().constData(), 65534, 65534) == 0 &&
+                      folder(home, 0700); },
+         {.home = home, .data = data}, homeCache},
+        {"own folder a file, then XDG_CACHE_HOME", [&] { return ownIsAFile() && folder(cache, 0700); },
+         {.cacheHome = cache, .home = home, .data = data}, cache},
+        {"own folder a file, relative XDG_CACHE_HOME ignored", [&] { return ownIsAFile() && folder(home, 0755); },
+         {.cacheHome = QStringLiteral("cache"), .home = home, .data = data}, homeCache},
+        {"own folder a file, cache others can write, then the data folder",
+         [&] { return ownIsAFile() && folder(cache, 0777) && folder(data, 0755); }, {.cacheHome = cache, .home = home, .data = data},
+         data},
+        {"own folder a link, HOME missing, then the data folder",
+         [&] { return folder(session, 0700) && QFile::link(session, own) && folder(data, 0700); },
+         {.home = home, .data = data}, data},
+        {"own folder a file, cache too deep for a socket's path, then the data folder",
+         [&] { return ownIsAFile() && folder(deepCache, 0700) && folder(data, 0700); },
+         {.cacheHome = deepCache, .home = home, .data = data}, data},
+        {"own folder a file, cache and data folder others can write",
+         [&] { return ownIsAFile() && folder(cache, 0777) && folder(data, 0777); }, {.cacheHome = cache, .home = home, .data = data},
          QString()},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         QFile::remove(own);
-        QDir(own).removeRecursively();
-        QDir(session).removeRecursively();
+        for (const QString& path : {own, session, home, cache, data})
+            QDir(path).removeRecursively();
         ASSERT_TRUE(QDir().mkpath(parent));
         if (c.prepare()) { // chown needs root
-            EXPECT_EQ(InstanceGuard::RuntimeFolder(c.sessionValue, parent), c.expected);
+            Places places = c.places;
+            places.shared = parent;
+            EXPECT_EQ(InstanceGuard::RuntimeFolder(places).toStdString(), c.expected.toStdString());
+        }
+        // A cache folder made here is the learner's alone.
+        struct stat made {};
+        if (c.expected == homeCache && ::stat(homeCache.toLocal8Bit().constData(), &made) == 0) {
+            EXPECT_EQ(made.st_mode & 0777, 0700u);
         }
     }
 }
@@ -263,19 +297,4 @@ TEST(Startup, UnusableDatabase_ExitsWithOneBeforeTouchingTheInstanceLock)
     EXPECT_TRUE(result.standardError.contains(QStringLiteral("vokabo: cannot open ./save.db")))
         << result.standardError.toStdString();
     EXPECT_EQ(OwnLines(result.standardError), 1);
-}
-
-TEST(Startup, NoDisplay_SaysSoInOneLineAndStops)
-{
-    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"})
-        environment.remove(QString::fromLatin1(name));
-    QTemporaryDir folder;
-
-    const ProcessResult result = RunProgram(folder.path(), environment);
-
-    EXPECT_EQ(result.exitCode, 1);
-    EXPECT_TRUE(result.standardError.startsWith(QStringLiteral("vokabo: no display"))) << result.standardError.toStdString();
-    EXPECT_EQ(result.standardError.count(QLatin1Char('\n')), 1);
-    EXPECT_FALSE(QFile::exists(folder.filePath(QStringLiteral("save.db"))));
 }

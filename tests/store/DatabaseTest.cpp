@@ -122,6 +122,8 @@ TEST(DatabaseTest, TableNameForStatement_QuotesAllButPlainNames)
         {"_x9", "_x9"},
         {"", "\"\""},
         {"9lives", "\"9lives\""},
+        {"order", "\"order\""},
+        {"Table", "\"Table\""},
         {"a b", "\"a b\""},
         {"x; DROP TABLE control", "\"x; DROP TABLE control\""},
         {"say \"hi\"", "\"say \"\"hi\"\"\""},

@@ -158,9 +158,10 @@ TEST(PreloadTest, Preload_StaleNames_RemovedInOneTransaction)
     EXPECT_TRUE(controlLoaded.load());
 }
 
-// Names read back from the file are data: they cannot add statements, and
-// a name that SQLite would take for a built-in list's table or for control
-// itself (it ignores case in table names) loses its row but drops nothing.
+// Names read back from the file are data: they cannot add statements, a
+// keyword is a name like any other, and a name that SQLite would take for a
+// built-in list's table or for control itself (it ignores case in table
+// names) loses its row but drops nothing.
 TEST(PreloadTest, Preload_HostileAndLookalikeNames_OnlyTheirRowsGo)
 {
     TestDatabase db;
@@ -169,12 +170,15 @@ TEST(PreloadTest, Preload_HostileAndLookalikeNames_OnlyTheirRowsGo)
     db.Exec("INSERT INTO control VALUES(NULL, 1, 1)");
     db.Exec("INSERT INTO control VALUES('duo', 1, 1)");
     db.Exec("INSERT INTO control VALUES('control', 1, 1)");
+    db.Exec("INSERT INTO control VALUES('Control', 1, 1)");
+    db.Exec("INSERT INTO control VALUES('order', 1, 1)");
     db.Exec("INSERT INTO control VALUES('Toeic', 1, 1)");
     db.Exec("INSERT INTO control VALUES('it''s \"quoted\"', 1, 1)");
     db.Exec("INSERT INTO control VALUES('DUO', 2, 9)");
     db.Exec("CREATE TABLE DUO(word)");
     db.Exec("CREATE TABLE HS1(word)");
     db.Exec("CREATE TABLE TOEIC(word)");
+    db.Exec("CREATE TABLE \"order\"(word)");
     db.Exec("CREATE TABLE \"it's \"\"quoted\"\"\"(word)");
     StatementLog log;
 
@@ -190,6 +194,9 @@ TEST(PreloadTest, Preload_HostileAndLookalikeNames_OnlyTheirRowsGo)
                                  "DROP TABLE \"\"",
                                  DeleteControl("duo"),
                                  DeleteControl("control"),
+                                 DeleteControl("Control"),
+                                 DeleteControl("order"),
+                                 "DROP TABLE \"order\"",
                                  DeleteControl("Toeic"),
                                  DeleteControl("it''s \"quoted\""),
                                  "DROP TABLE \"it's \"\"quoted\"\"\"",
@@ -200,6 +207,7 @@ TEST(PreloadTest, Preload_HostileAndLookalikeNames_OnlyTheirRowsGo)
     for (const char* table : {"control", "DUO", "HS1", "TOEIC"})
         EXPECT_TRUE(db.TableExists(table)) << table;
     EXPECT_FALSE(db.TableExists("it's \"quoted\""));
+    EXPECT_FALSE(db.TableExists("order"));
     EXPECT_EQ(Ranges(), NothingStoredExcept({{"DUO", true, 2, 9}}));
     EXPECT_TRUE(listsLoaded.load());
 }
