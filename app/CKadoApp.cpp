@@ -56,7 +56,7 @@ int CKadoApp::InitInstance()
     }
     EnsureControlTable();
 
-    QFontDatabase::addApplicationFont(QString::fromLatin1(kFontFolder) + QString::fromLatin1(kFontFile));
+    RegisterPhoneticFont(QString::fromLatin1(kFontFolder) + QString::fromLatin1(kFontFile));
     InstallFontSubstitutions();
     CreateDrawingObjects();
 
