@@ -121,10 +121,13 @@ TEST(InstanceGuard, Wake_ReachesTheOpenBarBeforeTheSecondStartGetsItsAnswer)
         answered = InstanceGuard(folder.path()).SendWake(10000);
         finished = true;
     });
+    // One read of `finished` per round: read twice, it could turn true
+    // between the reads and end the wait with nothing recorded.
     ASSERT_TRUE(SpinUntil([&] {
-        if (finished && wakesSeenAtAnswer < 0)
+        const bool done = finished.load();
+        if (done)
             wakesSeenAtAnswer = bar.wakes;
-        return finished.load();
+        return done;
     }));
     secondStart.join();
 
