@@ -195,6 +195,7 @@ TEST(Instances, OtherUserMadeTheTmpFolderFirst_SecondStartStillEndsWithOne)
         ASSERT_TRUE(QFile::setPermissions(folder, QFileDevice::ReadOwner | QFileDevice::WriteOwner |
                                                       QFileDevice::ExeOwner));
     }
+    ASSERT_TRUE(RealProgram::GiveFont(data));
     const auto made = other.Start(QStringLiteral("/bin/mkdir"), {QStringLiteral("-m"), QStringLiteral("700"), taken},
                                   QStringLiteral("/"), QProcessEnvironment::systemEnvironment());
     ASSERT_TRUE(made->waitForFinished(10000));
