@@ -5,6 +5,7 @@
 #include "app/SjisText.h"
 
 #include <QAbstractButton>
+#include <QAbstractItemView>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QEventLoop>
@@ -16,6 +17,7 @@
 #include <QRegularExpressionValidator>
 #include <QTreeWidget>
 #include <cmath>
+#include <vector>
 
 namespace {
 
@@ -91,6 +93,19 @@ void ApplyStyle(const ControlTemplate& control, QWidget* widget)
     widget->setFocusPolicy((control.style & kStyleTabStop) ? Qt::StrongFocus : Qt::NoFocus);
 }
 
+// A label's buddy is what screen readers read the label with: an edit takes
+// the label's text as its name, and a drop-down, whose name is its choice,
+// is read as labelled by it. The drop-down's list, read on its own once it
+// opens, is called by the label too.
+void LinkLabel(QLabel* label, QWidget* control, const QString& text)
+{
+    if (!label || !control)
+        return;
+    label->setBuddy(control);
+    if (auto* combo = qobject_cast<QComboBox*>(control))
+        combo->view()->setAccessibleName(text);
+}
+
 } // namespace
 
 CDialog::CDialog(int templateId, QWidget* parent) : QDialog(parent), m_template(FindDialogTemplate(templateId))
@@ -100,6 +115,11 @@ CDialog::CDialog(int templateId, QWidget* parent) : QDialog(parent), m_template(
         setWindowTitle(QString::fromUtf8(m_template->caption));
         setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
                        Qt::WindowCloseButtonHint);
+    }
+    if (m_template->name) {
+        setAccessibleName(QString::fromUtf8(m_template->name));
+        if (!m_template->caption)
+            setWindowTitle(accessibleName());
     }
     QFont dialogFont(QString::fromUtf8(m_template->fontFace));
     dialogFont.setPointSize(m_template->fontPointSize);
@@ -120,13 +140,17 @@ QRect CDialog::DialogUnitsToPixels(int x, int y, int width, int height) const
 
 void CDialog::BuildControls(const std::map<int, ControlFactory>& factories)
 {
+    std::vector<QWidget*> widgets;
     for (std::size_t i = 0; i < m_template->controls.size(); ++i) {
         const ControlTemplate& control = m_template->controls[i];
         auto factory = factories.find(control.id);
         QWidget* widget = factory != factories.end() ? factory->second(this) : CreateStandardControl(control, this);
+        widgets.push_back(widget);
         if (control.id != -1)
             widget->setObjectName(QString::number(control.id));
         widget->setProperty(kTemplateIndexProperty, static_cast<int>(i));
+        if (control.name)
+            widget->setAccessibleName(QString::fromUtf8(control.name));
         widget->setGeometry(DialogUnitsToPixels(control.x, control.y, control.width, control.height));
         ApplyStyle(control, widget);
         if (control.kind == ControlKind::DropDownList)
@@ -143,6 +167,11 @@ void CDialog::BuildControls(const std::map<int, ControlFactory>& factories)
             else if (control.id == ModalSeam::IDCANCEL)
                 connect(button, &QAbstractButton::clicked, this, [this] { OnCancel(); });
         }
+    }
+    for (std::size_t i = 0; i < widgets.size(); ++i) {
+        const ControlTemplate& control = m_template->controls[i];
+        if (control.labels)
+            LinkLabel(qobject_cast<QLabel*>(widgets[i]), GetDlgItem(control.labels), QString::fromUtf8(control.text));
     }
     ResetToTemplate();
 }

@@ -33,6 +33,12 @@ struct ControlTemplate {
     unsigned style;
     // Initialisation data of combo boxes: items added in this order.
     std::span<const char* const> items = {};
+    // What a screen reader calls a control that has no words of its own and
+    // no label beside it, or only a sign ("<"); nullptr: its text or label.
+    const char* name = nullptr;
+    // A static that labels a control beside it: that control's ID, 0 for
+    // none. A screen reader reads the label with the control.
+    int labels = 0;
 };
 
 struct DialogTemplate {
@@ -44,6 +50,9 @@ struct DialogTemplate {
     // Pixels per dialog unit: the base units of the template's font.
     double pixelsPerUnit;
     std::span<const ControlTemplate> controls;
+    // What a screen reader calls the window where its caption says nothing:
+    // a captionless bar takes it as its (never drawn) title as well.
+    const char* name = nullptr;
 };
 
 // The program's templates by number; nullptr for an unknown number.

@@ -2,6 +2,7 @@
 
 #include "app/DrawingObjects.h"
 #include "dialogs/BarLook.h"
+#include "dialogs/ReadableColour.h"
 
 #include <QEvent>
 #include <QPainter>
@@ -41,9 +42,14 @@ void SeeThroughLook::Paint(QPainter& painter) const
 QPalette SeeThroughLook::BackgroundPalette(QPalette base) const
 {
     // A palette sets only the roles given here; the rest stays inherited.
+    // The screen under a bar may be dark or light whatever the desktop's
+    // palette says, so the texts on it are made to read there.
     if (m_seeThrough) {
+        const QColor back = m_backBrush.color();
         for (QPalette::ColorRole role : {QPalette::Window, QPalette::Base, QPalette::Button})
-            base.setColor(role, m_backBrush.color());
+            base.setColor(role, back);
+        for (QPalette::ColorRole role : {QPalette::WindowText, QPalette::Text, QPalette::ButtonText})
+            base.setColor(role, ReadableOn(base.color(role), back));
     }
     return base;
 }

@@ -37,7 +37,8 @@ public:
     // The bar's own background: the sampled colour, or the raised frame.
     void Paint(QPainter& painter) const;
     // `base` with the background roles (window, base, button) in the
-    // sampled colour while see-through; `base` itself otherwise.
+    // sampled colour and their text roles readable on it while
+    // see-through; `base` itself otherwise.
     QPalette BackgroundPalette(QPalette base = QPalette()) const;
 
 protected:

@@ -8,6 +8,7 @@
 #include "dialogs/BarLook.h"
 #include "dialogs/CinputDlg.h"
 #include "dialogs/CtestInputDlg.h"
+#include "dialogs/ReadableColour.h"
 #include "drill/AnswerFocus.h"
 #include "drill/CardText.h"
 #include "history/CEditDescendant.h"
@@ -186,6 +187,10 @@ void CKadoDlg::DoDataExchange(bool saveAndValidate) { DDX_Text(saveAndValidate, 
 bool CKadoDlg::event(QEvent* event)
 {
     const int message = event->type();
+    // The desktop switched between light and dark: the card's colours were
+    // made for the old background.
+    if (message == QEvent::PaletteChange && m_cardLabel)
+        RefreshCardLook();
     if (message == QEvent::WindowActivate && m_focusAnswerOnActivation && m_running) {
         m_focusAnswerOnActivation = false;
         // Activated by a press on the bar itself (a drag, a click on "?"):
@@ -311,12 +316,16 @@ void CKadoDlg::KeepOnScreen(bool widened)
 }
 
 // The card's colour and font follow the drill state; in see-through mode the
-// label takes the colour of the screen copy under the bar.
+// label takes the colour of the screen copy under the bar. A judgement
+// colour keeps its hue but changes its lightness where it would not read on
+// what lies behind the card: lighter on a dark palette or screen, a shade
+// darker for the green and the light blue even on the light grey bar.
 void CKadoDlg::RefreshCardLook()
 {
     QPalette labelPalette = m_look.BackgroundPalette(palette());
     if (m_judged)
-        labelPalette.setColor(QPalette::WindowText, JudgementColour(m_judgement));
+        labelPalette.setColor(QPalette::WindowText,
+                              ReadableOn(JudgementColour(m_judgement), labelPalette.color(QPalette::Window)));
     // Every keystroke of the free bar comes through here; setting an equal
     // palette or font still makes Qt re-resolve and re-lay out the label.
     m_cardLabel->setAutoFillBackground(m_look.SeeThrough());

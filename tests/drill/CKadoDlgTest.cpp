@@ -18,6 +18,12 @@ using namespace drilltest;
 
 namespace {
 
+// The judgement colours on the default light bar (#efefef): dark red as it
+// always was; green and light blue a shade darker, so that they read.
+const QColor kWrongOnLight(128, 0, 0);
+const QColor kRightOnLight(0, 127, 0);
+const QColor kKnownOnLight(83, 83, 255);
+
 // Counts the show and block events a window receives.
 class WindowEvents : public QObject {
 public:
@@ -269,7 +275,7 @@ TEST_F(DrillBarTest, Spell_TypedText_JudgedAgainstWordIgnoringCase)
             SendMessage(&b, WM_DRILL_SPELL);
             EXPECT_TRUE(b.m_judged);
             EXPECT_EQ(b.m_judgement, c.judgement);
-            EXPECT_EQ(LabelTextColour(b), c.judgement == CKadoDlg::kRight ? QColor(0, 128, 0) : QColor(128, 0, 0));
+            EXPECT_EQ(LabelTextColour(b), c.judgement == CKadoDlg::kRight ? kRightOnLight : kWrongOnLight);
             EXPECT_EQ(Shown(b), MeaningText(cards[0], 1, 3));
         }
         // Typing in the answer bar judges every change: dark red until the
@@ -279,10 +285,10 @@ TEST_F(DrillBarTest, Spell_TypedText_JudgedAgainstWordIgnoringCase)
         EXPECT_EQ(b.m_judgement, CKadoDlg::kWrong);
         QTest::keyClicks(b.m_freeAnswerBar->m_answerEdit, QStringLiteral("le"));
         EXPECT_EQ(b.m_judgement, CKadoDlg::kRight);
-        EXPECT_EQ(LabelTextColour(b), QColor(0, 128, 0));
+        EXPECT_EQ(LabelTextColour(b), kRightOnLight);
         // The revealed card keeps its colour but changes its font.
         b.m_revealButton->click();
-        EXPECT_EQ(LabelTextColour(b), QColor(0, 128, 0));
+        EXPECT_EQ(LabelTextColour(b), kRightOnLight);
         EXPECT_EQ(b.m_cardLabel->font().family(), PhoneticFont.family());
     });
 }
@@ -313,12 +319,12 @@ TEST_F(DrillBarTest, Mark_Twice_TicksThenUnticksWhileCardKeepsKnownColour)
         EXPECT_TRUE(b.m_freeAnswerBar->m_markCheck->isChecked());
         EXPECT_TRUE(b.m_judged);
         EXPECT_EQ(b.m_judgement, CKadoDlg::kKnown);
-        EXPECT_EQ(LabelTextColour(b), QColor(128, 128, 255));
+        EXPECT_EQ(LabelTextColour(b), kKnownOnLight);
         EXPECT_TRUE(b.m_knownWords.empty());
 
         SendMessage(&b, WM_DRILL_MARK);
         EXPECT_FALSE(b.m_freeAnswerBar->m_markCheck->isChecked());
-        EXPECT_EQ(LabelTextColour(b), QColor(128, 128, 255));
+        EXPECT_EQ(LabelTextColour(b), kKnownOnLight);
         EXPECT_TRUE(b.m_knownWords.empty());
     });
 }
@@ -339,7 +345,7 @@ TEST_F(DrillBarTest, LeavingMarkedCard_KnownAndOutOfNextPass_EvenWhenLeftAgainUn
         EXPECT_EQ(Shown(b), MeaningText(cards[1], 2, 3));
         EXPECT_TRUE(b.m_judged);
         EXPECT_EQ(b.m_judgement, CKadoDlg::kKnown);
-        EXPECT_EQ(LabelTextColour(b), QColor(128, 128, 255));
+        EXPECT_EQ(LabelTextColour(b), kKnownOnLight);
         // Whatever is typed, a known word stays known.
         b.m_freeAnswerBar->m_answerText = "wrong";
         SendMessage(&b, WM_DRILL_SPELL);
@@ -389,7 +395,7 @@ TEST_F(DrillBarTest, TestMode_OkJudgesThenMovesOn)
         EXPECT_TRUE(b.m_revealed);
         EXPECT_EQ(b.m_judgement, CKadoDlg::kWrong);
         EXPECT_EQ(Shown(b), RevealedText(first));
-        EXPECT_EQ(LabelTextColour(b), QColor(128, 0, 0));
+        EXPECT_EQ(LabelTextColour(b), kWrongOnLight);
         EXPECT_EQ(b.m_cardLabel->font().family(), PhoneticFont.family());
         EXPECT_EQ(b.m_wordCounts.at(first.word), 1);
         ASSERT_EQ(b.m_nextPassCards.size(), 1u);
