@@ -1,5 +1,5 @@
-"""Turns the results of bench/run into the markdown table of the README's
-Performance section. Usage: report.py RESULTS_DIR"""
+"""Turns the results of bench/run into the markdown table of
+docs/PERFORMANCE.md. Usage: report.py RESULTS_DIR"""
 import json
 import os
 import platform
