@@ -94,7 +94,7 @@ int CKadoApp::Run()
     }
     EnsureControlTable();
 
-    QFontDatabase::addApplicationFont(QString::fromLatin1(kFontFolder) + QString::fromLatin1(kFontFile));
+    RegisterPhoneticFont(QString::fromLatin1(kFontFolder) + QString::fromLatin1(kFontFile));
     InstallFontSubstitutions();
     CreateDrawingObjects();
 

@@ -1,5 +1,7 @@
 #include "app/DrawingObjects.h"
 
+#include "app/FontSetup.h"
+
 #include <QFontMetrics>
 #include <QFontMetricsF>
 
@@ -103,7 +105,7 @@ void CreateDrawingObjects()
     SunkenRightPen = FramePen(3, kWhite);
     SunkenTopPen = FramePen(2, kGrey);
     SunkenBottomPen = FramePen(2, kWhite);
-    PhoneticFont = BarFont("triphibian", 400, true);
+    PhoneticFont = BarFont(kPhoneticFace, 400, true);
     GothicFont = BarFont("MS Gothic", 0, false);
     ScreenDC = ScreenCopySourceForSession();
 }

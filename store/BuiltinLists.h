@@ -9,3 +9,6 @@ inline constexpr int kBuiltinListCount = 13;
 inline constexpr int kBuiltinWordsPerList = 30;
 extern const char* const kBuiltinListNames[kBuiltinListCount];
 extern const BuiltinWordRecord kBuiltinWords[kBuiltinListCount * kBuiltinWordsPerList];
+// The code characters of res/phonetic_code.tsv that the transcriptions above
+// use, once each: what the phonetic font must draw.
+extern const char kPhoneticCodeCharacters[];

@@ -3,9 +3,13 @@
 // per-user instance lock and wake socket live in a runtime folder private to
 // the test, so starts of one test meet each other and nothing else (a
 // Vokabo the developer runs meanwhile is neither disturbed nor in the way).
+// The folder gets the phonetic font, as the launcher gives it: without it
+// the program says so on stderr.
 #include "app/InstanceGuard.h"
 
 #include <QDir>
+#include <QFile>
+#include <QFileInfo>
 #include <QProcess>
 #include <QProcessEnvironment>
 #include <QTemporaryDir>
@@ -37,9 +41,20 @@ public:
         return environment;
     }
 
+    // The build's font in the folder's res/, by a link; false where the
+    // folder cannot take it (a test's unchangeable folder).
+    static bool GiveFont(const QString& folder)
+    {
+        const QString font = QDir(folder).filePath(QStringLiteral("res/triphibian.ttf"));
+        return QFileInfo::exists(font) ||
+               (QDir(folder).mkpath(QStringLiteral("res")) &&
+                QFile::link(QFileInfo(QStringLiteral("res/triphibian.ttf")).absoluteFilePath(), font));
+    }
+
     // Started, not waited for.
     std::unique_ptr<QProcess> Start(const QString& folder) const
     {
+        GiveFont(folder);
         auto program = std::make_unique<QProcess>();
         program->setWorkingDirectory(folder);
         program->setProcessEnvironment(Environment());

@@ -5,8 +5,6 @@
 #include "app/DrawingObjects.h"
 #include "app/FontSetup.h"
 
-#include <QFontDatabase>
-
 int main(int argc, char** argv)
 {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
@@ -20,7 +18,7 @@ int main(int argc, char** argv)
     QApplication application(argc, argv);
     QApplication::setApplicationName(QStringLiteral("vokabo"));
     QApplication::setApplicationDisplayName(QStringLiteral("Vokabo"));
-    QFontDatabase::addApplicationFont(QStringLiteral("./res/triphibian.ttf"));
+    RegisterPhoneticFont(QStringLiteral("./res/triphibian.ttf"));
     InstallFontSubstitutions();
     CreateDrawingObjects();
     const int rc = RUN_ALL_TESTS();
