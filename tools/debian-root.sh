@@ -1,3 +1,4 @@
+# shellcheck shell=bash
 # Sourced by tools/release-test and tools/package-test: a fresh minimal root
 # of a Debian release (debootstrap, minbase) with /proc, /sys and /dev
 # mounted, taken down again when the sourcing script exits. Needs root.
@@ -18,7 +19,8 @@ debian_root_cleanup() {
   local rc=$? i pid
   if [ -n "$root" ]; then
     # Anything left running inside holds the mounts.
-    for pid in $(ls /proc | grep -E '^[0-9]+$'); do
+    for pid in /proc/[0-9]*; do
+      pid=${pid#/proc/}
       [ "$(readlink "/proc/$pid/root" 2>/dev/null)" = "$root" ] && kill -9 "$pid" 2>/dev/null || true
     done
     for ((i = ${#mounted[@]} - 1; i >= 0; i--)); do
