@@ -11,7 +11,6 @@
 #include "store/StoreWork.h"
 #include "store/WordStore.h"
 
-#include <QFontDatabase>
 #include <QString>
 #include <cstdio>
 #include <cstdlib>
