@@ -9,7 +9,6 @@
 
 bool ScreenCopy::Hold(QImage picture, QRect area)
 {
-    ++m_taken;
     if (picture.isNull() || area.isEmpty())
         return false;
     if (qFuzzyCompare(picture.devicePixelRatio(), 1.0) && picture.width() != area.width())
@@ -49,7 +48,6 @@ void ScreenCopy::Reset()
 {
     m_picture = QImage();
     m_area = QRect();
-    m_taken = 0;
 }
 
 void ScreenGrabSource::Take(Taken taken)

@@ -23,15 +23,11 @@ public:
     // that point: device pixels count from the top-left corner of the screen
     // under the point, where logical and device coordinates agree.
     QPoint PixelOf(QPoint logicalPoint) const;
-    bool IsEmpty() const { return m_picture.isNull(); }
-    // Number of copies taken since start-up, failed ones included.
-    int TakenCount() const { return m_taken; }
     void Reset();
 
 private:
     QImage m_picture;
     QRect m_area;
-    int m_taken = 0;
 };
 
 // Where copies of the screen come from. A source answers each Take exactly

@@ -10,9 +10,3 @@ long SendMessage(QObject* receiver, int message, quintptr wParam, void* lParam)
     QCoreApplication::sendEvent(receiver, &event);
     return event.result;
 }
-
-void PostMessage(QObject* receiver, int message)
-{
-    if (receiver)
-        QCoreApplication::postEvent(receiver, new QEvent(static_cast<QEvent::Type>(message)));
-}

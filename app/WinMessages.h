@@ -46,8 +46,6 @@ public:
 // Synchronous: returns once the receiver has handled the message. A null
 // receiver takes nothing, like a message sent to no window.
 long SendMessage(QObject* receiver, int message, quintptr wParam = 0, void* lParam = nullptr);
-// Queued: handled later by the receiver's thread.
-void PostMessage(QObject* receiver, int message);
 
 // The end-of-edit record of the list control: row, column and the new text.
 struct CellEditRecord {

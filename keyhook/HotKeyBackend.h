@@ -4,7 +4,10 @@
 
 // How one platform catches the hot keys of HotKeys.h. The router switches a
 // backend on while a target is set and delivery is not suspended; the backend
-// reports each press of a hot key to its sink with the hot key's message.
+// reports each press of a hot key to its sink with the hot key's message,
+// and only between listen() and stop(): the router posts whatever it is
+// told. A press that arrives after stop(), as a portal's signal may, is the
+// backend's to drop.
 class HotKeyBackend {
 public:
     using Sink = std::function<void(int message)>;

@@ -81,10 +81,12 @@ void HotKeyRouter::setSuspended(bool suspended)
     update();
 }
 
+// Only the backend switched on reports (HotKeyBackend), and one is on only
+// while a target is set and delivery is not suspended, so every report has
+// somewhere to go.
 void HotKeyRouter::deliver(int message)
 {
-    if (m_target && !m_suspended)
-        QCoreApplication::postEvent(m_target, new QEvent(static_cast<QEvent::Type>(message)));
+    QCoreApplication::postEvent(m_target, new QEvent(static_cast<QEvent::Type>(message)));
 }
 
 // A widget announces its end before QPointer lets go of it, so the target is

@@ -7,6 +7,7 @@
 #include "store/ListSync.h"
 #include "store/Preload.h"
 #include "store/WordStore.h"
+#include "support/ModalRun.h"
 #include "support/ScriptedModal.h"
 #include "support/TestDatabase.h"
 
@@ -87,19 +88,10 @@ public:
     }
 
     // Runs the dialog modally; `script` acts on it once it is up. Whatever
-    // the script leaves open is cancelled, so a failing check cannot hang,
-    // unless the script schedules its own ending.
+    // the script leaves open is cancelled, unless it schedules its own ending.
     int Run(const std::function<void()>& script, bool cancelAfterScript = true)
     {
-        bool scriptRan = false;
-        QTimer::singleShot(0, &dlg, [&, cancelAfterScript] {
-            script();
-            scriptRan = true;
-            if (cancelAfterScript && dlg.isVisible())
-                dlg.EndDialog(ModalSeam::IDCANCEL);
-        });
-        const int result = dlg.DoModal();
-        EXPECT_TRUE(scriptRan);
+        const int result = RunModal(dlg, script, cancelAfterScript ? LeftOpen::Cancelled : LeftOpen::Stays);
         WaitForListSync();
         return result;
     }

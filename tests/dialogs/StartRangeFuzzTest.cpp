@@ -8,13 +8,13 @@
 #include "dialogs/StartRange.h"
 #include "store/ListSync.h"
 #include "store/WordStore.h"
+#include "support/ModalRun.h"
 #include "support/ScriptedModal.h"
 #include "support/TestDatabase.h"
 
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTest>
-#include <QTimer>
 #include <gtest/gtest.h>
 
 #include <climits>
@@ -168,7 +168,7 @@ TEST(StartRangeFuzz, RandomTextsThroughStart_StoreBoxAndDrillAsTheModelSays)
     });
     std::mt19937 random(20);
 
-    QTimer::singleShot(0, &dlg, [&] {
+    RunModal(dlg, [&] {
         auto* firstEdit = dlg.findChild<QLineEdit*>(QStringLiteral("1026"));
         auto* lastEdit = dlg.findChild<QLineEdit*>(QStringLiteral("1027"));
         auto* start = dlg.findChild<QPushButton*>(QStringLiteral("1010"));
@@ -203,7 +203,6 @@ TEST(StartRangeFuzz, RandomTextsThroughStart_StoreBoxAndDrillAsTheModelSays)
         }
         dlg.EndDialog(ModalSeam::IDCANCEL);
     });
-    dlg.DoModal();
     WaitForListSync();
 
     // The last stored range is the one in save.db.

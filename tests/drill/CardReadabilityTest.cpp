@@ -5,13 +5,12 @@
 
 #include "app/DrawingObjects.h"
 #include "app/SharedValues.h"
+#include "support/StandInScreen.h"
 #include "support/TestDatabase.h"
 
 #include <QGuiApplication>
 #include <QImage>
-#include <QScreen>
 #include <cmath>
-#include <memory>
 #include <optional>
 
 using namespace drilltest;
@@ -45,22 +44,6 @@ QPalette DarkPalette()
     dark.setColor(QPalette::Highlight, QColor(48, 140, 198));
     return dark;
 }
-
-// A desktop of one colour, for the see-through look to sample.
-class PlainScreen : public ScreenCopySource {
-public:
-    explicit PlainScreen(QColor colour) : m_colour(colour) {}
-    void Take(Taken taken) override
-    {
-        const QRect area = QGuiApplication::primaryScreen()->geometry();
-        QImage picture(area.size(), QImage::Format_RGB32);
-        picture.fill(m_colour);
-        taken(picture, area);
-    }
-
-private:
-    QColor m_colour;
-};
 
 struct CardState {
     const char* name;
@@ -110,13 +93,11 @@ protected:
     void TearDown() override
     {
         QApplication::setPalette(light);
-        ScreenDC = std::move(savedSource);
     }
     void UseScreen(QColor colour)
     {
-        if (!savedSource)
-            savedSource = std::move(ScreenDC);
-        ScreenDC = std::make_unique<PlainScreen>(colour);
+        desktop.reset();
+        desktop.emplace(colour);
     }
 
     TestDatabase database;
@@ -124,7 +105,7 @@ protected:
     CKadoDlg bar;
     DrillHarness harness;
     QPalette light;
-    std::unique_ptr<ScreenCopySource> savedSource;
+    std::optional<StandInScreen> desktop;
 };
 
 } // namespace

@@ -6,13 +6,13 @@
 #include "history/CInPlaceCombo.h"
 #include "history/ChistoryDlg.h"
 #include "store/WordStore.h"
+#include "support/ModalRun.h"
 #include "support/ScriptedModal.h"
 #include "support/TestDatabase.h"
 
 #include <QHeaderView>
 #include <QPushButton>
 #include <QTest>
-#include <QTimer>
 #include <cstring>
 #include <functional>
 #include <gtest/gtest.h>
@@ -58,23 +58,7 @@ protected:
         dlg.m_wordCounts = &counts;
     }
 
-    // Runs the dialog modally; `steps` act on it while it is up and must end it.
-    int Run(const std::function<void()>& steps)
-    {
-        modal.SetDialogHandler([&](CDialog& dialog, const std::function<int()>& runModal) {
-            QTimer::singleShot(0, &dialog, [&] {
-                dialog.activateWindow();
-                EXPECT_TRUE(QTest::qWaitForWindowActive(&dialog));
-                steps();
-                if (dialog.isVisible()) {
-                    ADD_FAILURE() << "the steps left the dialog open";
-                    dialog.EndDialog(ModalSeam::IDCANCEL);
-                }
-            });
-            return runModal();
-        });
-        return dlg.DoModal();
-    }
+    int Run(const std::function<void()>& steps) { return RunModal(dlg, steps); }
 
     int RunAndLook(Table& rows)
     {

@@ -6,6 +6,7 @@
 #include "history/CshowHistoryDlg.h"
 #include "store/Database.h"
 #include "store/WordStore.h"
+#include "support/ModalRun.h"
 #include "support/ScriptedModal.h"
 #include "support/StatementLog.h"
 #include "support/TestDatabase.h"
@@ -14,7 +15,6 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTest>
-#include <QTimer>
 #include <cstring>
 #include <functional>
 #include <gtest/gtest.h>
@@ -94,19 +94,7 @@ protected:
     {
         std::strcpy(dlg.m_listName, listName);
         dlg.m_wordCount = wordCount;
-        modal.SetDialogHandler([&](CDialog& dialog, const std::function<int()>& runModal) {
-            QTimer::singleShot(0, &dialog, [&] {
-                dialog.activateWindow();
-                EXPECT_TRUE(QTest::qWaitForWindowActive(&dialog));
-                steps();
-                if (dialog.isVisible()) {
-                    ADD_FAILURE() << "the steps left the dialog open";
-                    dialog.EndDialog(ModalSeam::IDCANCEL);
-                }
-            });
-            return runModal();
-        });
-        return dlg.DoModal();
+        return RunModal(dlg, steps);
     }
 
     QPushButton* Button(const char* id) { return dlg.findChild<QPushButton*>(id); }
