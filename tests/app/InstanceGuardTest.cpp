@@ -164,15 +164,7 @@ TEST(InstanceGuard, Wake_WithoutBar_IsAnsweredAndGoesNowhere)
     ASSERT_EQ(running.TryAcquire(), Claim::Held);
     ASSERT_TRUE(running.Listen());
 
-    std::atomic<bool> finished{false};
-    std::atomic<bool> answered{false};
-    std::thread secondStart([&] {
-        answered = InstanceGuard(folder.path()).SendWake(10000);
-        finished = true;
-    });
-    ASSERT_TRUE(SpinUntil([&] { return finished.load(); }));
-    secondStart.join();
-    EXPECT_TRUE(answered);
+    EXPECT_TRUE(WakeAnswered(folder.path()));
 }
 
 TEST(InstanceGuard, Wake_WithNobodyListening_GivesUpAfterItsTimeout)
