@@ -5,23 +5,38 @@
 
 #include <QDeadlineTimer>
 #include <QDir>
-#include <QLocalServer>
-#include <QLocalSocket>
+#include <QSocketNotifier>
 #include <QThread>
+#include <QTimer>
 #include <cerrno>
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/stat.h>
-#include <sys/un.h>
 #include <unistd.h>
 
 namespace {
 constexpr char kWakeRequest[] = "WM_DRILL_SHOW\n";
 constexpr char kWakeAnswer[] = "done\n";
+// Longer than either line: more without a '\n' is not a wake.
+constexpr qsizetype kLineLimit = 64;
+// Between a second start's tries to connect while the running instance is
+// still starting up.
+constexpr int kConnectRetryMs = 50;
+// Between tries to take a connection when none could be had for want of
+// descriptors.
+constexpr int kAcceptPauseMs = 200;
+// The socket is only the learner's to use; its folder already keeps other
+// users out of most places it can lie in, but not of the data folder.
+constexpr mode_t kSocketMode = S_IRWXU;
 
 QString FileName(const char* suffix)
 {
     return QStringLiteral("vokabo-%1%2").arg(::getuid()).arg(QLatin1String(suffix));
+}
+
+QByteArray SocketPath(const QString& folder)
+{
+    return QDir(folder).filePath(FileName(".socket")).toLocal8Bit();
 }
 
 // Nobody but this user can add, remove or replace what such a folder holds,
@@ -40,8 +55,7 @@ bool IsPrivateFolder(const QString& folder, bool followLink)
 // and a second start could no longer wake the drill bar.
 bool SocketFitsIn(const QString& folder)
 {
-    const QByteArray socket = QDir(folder).filePath(FileName(".socket")).toLocal8Bit();
-    return static_cast<std::size_t>(socket.size()) < sizeof(sockaddr_un{}.sun_path);
+    return UnixSocket::Fits(SocketPath(folder));
 }
 
 bool IsUsableFolder(const QString& folder, bool followLink)
@@ -66,14 +80,68 @@ QString CacheFolder(const QString& cacheHome, const QString& home)
         return QDir(home).filePath(QStringLiteral(".cache"));
     return {};
 }
+
+// One second start's connection. It is answered once its request line is
+// whole, and dropped, unanswered, when the peer goes, sends more than a line
+// without its end, or has sent no line within the time a second start
+// waits: a peer that connects and stays silent must not keep its descriptor
+// for good.
+class WakeConnection : public QObject {
+public:
+    WakeConnection(UnixSocket socket, QObject* parent)
+        : QObject(parent), m_socket(std::move(socket)), m_notifier(m_socket.Fd(), QSocketNotifier::Read)
+    {
+        connect(&m_notifier, &QSocketNotifier::activated, this, &WakeConnection::OnReadable);
+        m_limit.setSingleShot(true);
+        connect(&m_limit, &QTimer::timeout, this, &WakeConnection::Close);
+        m_limit.start(InstanceGuard::kWakeTimeoutMs);
+    }
+
+private:
+    void OnReadable()
+    {
+        const UnixSocket::Line state = m_socket.ReadLine(m_request, kLineLimit);
+        if (state == UnixSocket::Line::Partial)
+            return;
+        // Quiet before the bar gets the wake: should its handling ever turn
+        // the event loop, this connection is neither read again nor deleted
+        // under its own feet meanwhile.
+        m_notifier.setEnabled(false);
+        m_limit.stop();
+        if (state == UnixSocket::Line::Whole) {
+            if (m_request == kWakeRequest)
+                SendMessage(BarWindow.data(), WM_DRILL_SHOW);
+            // A few bytes into a fresh connection's empty buffer: there is
+            // always room, so this never waits.
+            m_socket.Send(kWakeAnswer, QDeadlineTimer(0));
+        }
+        Close();
+    }
+
+    void Close()
+    {
+        m_notifier.setEnabled(false);
+        deleteLater();
+    }
+
+    UnixSocket m_socket;
+    QSocketNotifier m_notifier; // goes before the descriptor it watches
+    QTimer m_limit;
+    QByteArray m_request;
+};
 } // namespace
 
 InstanceGuard::InstanceGuard(QString folder) : m_folder(std::move(folder)) {}
 
 InstanceGuard::~InstanceGuard()
 {
-    if (m_server)
-        m_server->close();
+    // The socket goes while the lock is still held: a start that takes the
+    // lock next makes its own, which this one must not remove.
+    if (m_listener.IsValid()) {
+        m_listenerNotifier.reset();
+        ::unlink(SocketPath(m_folder).constData());
+        m_listener = UnixSocket();
+    }
     if (m_lockFd >= 0)
         ::close(m_lockFd);
 }
@@ -139,55 +207,49 @@ InstanceGuard::Claim InstanceGuard::TryAcquire()
 
 bool InstanceGuard::Listen()
 {
-    if (!IsHeld())
-        return false;
+    if (!IsHeld() || m_listener.IsValid())
+        return m_listener.IsValid();
     // Only the lock holder gets here, so a socket file still lying about
-    // belongs to an instance that died.
-    const QString socket = QDir(m_folder).filePath(FileName(".socket"));
-    QLocalServer::removeServer(socket);
-    m_server = new QLocalServer(this);
-    m_server->setSocketOptions(QLocalServer::UserAccessOption);
-    connect(m_server, &QLocalServer::newConnection, this, &InstanceGuard::OnNewConnection);
-    return m_server->listen(socket);
+    // belongs to an instance that died; so does anything else in its place.
+    const QByteArray path = SocketPath(m_folder);
+    ::unlink(path.constData());
+    m_listener = UnixSocket::Listen(path, kSocketMode);
+    if (!m_listener.IsValid())
+        return false;
+    m_listenerNotifier = std::make_unique<QSocketNotifier>(m_listener.Fd(), QSocketNotifier::Read);
+    connect(m_listenerNotifier.get(), &QSocketNotifier::activated, this, &InstanceGuard::OnNewConnection);
+    return true;
 }
 
 void InstanceGuard::OnNewConnection()
 {
-    while (QLocalSocket* socket = m_server->nextPendingConnection()) {
-        connect(socket, &QLocalSocket::disconnected, socket, &QObject::deleteLater);
-        connect(socket, &QLocalSocket::readyRead, socket, [socket] {
-            if (!socket->canReadLine())
-                return;
-            const QByteArray request = socket->readLine();
-            if (request == kWakeRequest)
-                SendMessage(BarWindow.data(), WM_DRILL_SHOW);
-            socket->write(kWakeAnswer);
-            socket->flush();
-            socket->disconnectFromServer();
-        });
+    for (;;) {
+        UnixSocket connection = m_listener.Accept();
+        if (!connection.IsValid())
+            break;
+        new WakeConnection(std::move(connection), this);
     }
+    if (errno == EAGAIN || errno == EWOULDBLOCK)
+        return;
+    // Out of descriptors: the connection stays queued, and the notifier
+    // would call again at once for as long as the shortage lasts.
+    m_listenerNotifier->setEnabled(false);
+    QTimer::singleShot(kAcceptPauseMs, this, [this] { m_listenerNotifier->setEnabled(true); });
 }
 
 bool InstanceGuard::SendWake(int timeoutMs) const
 {
     if (m_folder.isEmpty())
         return false;
-    QDeadlineTimer deadline(timeoutMs);
-    QLocalSocket socket;
-    for (;;) {
-        socket.connectToServer(QDir(m_folder).filePath(FileName(".socket")));
-        if (socket.waitForConnected(qMax<qint64>(1, qMin<qint64>(500, deadline.remainingTime()))))
-            break;
+    const QDeadlineTimer deadline(timeoutMs);
+    const QByteArray path = SocketPath(m_folder);
+    UnixSocket socket;
+    // The running instance may still be starting up: its socket not there
+    // yet, or not yet listening.
+    while (!(socket = UnixSocket::Connect(path)).IsValid()) {
         if (deadline.hasExpired())
             return false;
-        QThread::msleep(50);
+        QThread::msleep(static_cast<unsigned long>(qMin<qint64>(kConnectRetryMs, deadline.remainingTime())));
     }
-    socket.write(kWakeRequest);
-    if (!socket.waitForBytesWritten(static_cast<int>(qMax<qint64>(1, deadline.remainingTime()))))
-        return false;
-    while (!socket.canReadLine()) {
-        if (deadline.hasExpired() || !socket.waitForReadyRead(static_cast<int>(qMax<qint64>(1, deadline.remainingTime()))))
-            return false;
-    }
-    return socket.readLine() == kWakeAnswer;
+    return socket.Send(kWakeRequest, deadline) && socket.ReceiveLine(kLineLimit, deadline) == kWakeAnswer;
 }

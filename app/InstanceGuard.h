@@ -1,8 +1,11 @@
 #pragma once
+#include "app/UnixSocket.h"
+
 #include <QObject>
 #include <QString>
+#include <memory>
 
-class QLocalServer;
+class QSocketNotifier;
 
 // What every running instance of the program sees: whether one instance
 // already runs (a per-user lock held for the process's life; the system
@@ -61,5 +64,6 @@ private:
     QString m_folder;
     QString m_problem;
     int m_lockFd = -1;
-    QLocalServer* m_server = nullptr;
+    UnixSocket m_listener;
+    std::unique_ptr<QSocketNotifier> m_listenerNotifier; // goes before the descriptor it watches
 };

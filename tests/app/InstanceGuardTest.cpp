@@ -3,15 +3,18 @@
 #include "RealProgram.h"
 #include "app/InstanceGuard.h"
 #include "app/SharedValues.h"
+#include "app/UnixSocket.h"
 #include "app/WinMessages.h"
 #include "tools/HostileFolder.h"
 
 #include <QCoreApplication>
+#include <QDeadlineTimer>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QWidget>
+#include <algorithm>
 #include <atomic>
 #include <functional>
 #include <gtest/gtest.h>
@@ -89,6 +92,25 @@ public:
     ~BarWindowScope() { BarWindow = nullptr; }
 };
 
+QByteArray SocketPath(const QString& folder)
+{
+    return QDir(folder).filePath(QStringLiteral("vokabo-%1.socket").arg(::getuid())).toLocal8Bit();
+}
+
+// A second start's wake, from another thread while this one answers it.
+bool WakeAnswered(const QString& folder)
+{
+    std::atomic<bool> finished{false};
+    bool answered = false;
+    std::thread secondStart([&] {
+        answered = InstanceGuard(folder).SendWake(10000);
+        finished = true;
+    });
+    const bool ended = SpinUntil([&] { return finished.load(); });
+    secondStart.join();
+    return ended && answered;
+}
+
 } // namespace
 
 TEST(InstanceGuard, SecondHolder_IsRefusedUntilTheFirstEnds)
@@ -142,21 +164,88 @@ TEST(InstanceGuard, Wake_WithoutBar_IsAnsweredAndGoesNowhere)
     ASSERT_EQ(running.TryAcquire(), Claim::Held);
     ASSERT_TRUE(running.Listen());
 
-    std::atomic<bool> finished{false};
-    std::atomic<bool> answered{false};
-    std::thread secondStart([&] {
-        answered = InstanceGuard(folder.path()).SendWake(10000);
-        finished = true;
-    });
-    ASSERT_TRUE(SpinUntil([&] { return finished.load(); }));
-    secondStart.join();
-    EXPECT_TRUE(answered);
+    EXPECT_TRUE(WakeAnswered(folder.path()));
 }
 
 TEST(InstanceGuard, Wake_WithNobodyListening_GivesUpAfterItsTimeout)
 {
     QTemporaryDir folder;
     EXPECT_FALSE(InstanceGuard(folder.path()).SendWake(300));
+}
+
+// Whatever a killed instance left where the socket goes gives way to the
+// next holder's socket, which only the learner may use and which goes again
+// with its holder.
+TEST(InstanceGuard, Listen_OverWhatLiesInTheSocketsPlace_AnswersAndCleansUp)
+{
+    struct Case {
+        const char* name;
+        std::function<bool(const QByteArray&)> leave;
+    };
+    const std::vector<Case> cases = {
+        {"nothing", [](const QByteArray&) { return true; }},
+        {"a killed instance's socket", [](const QByteArray& path) { return UnixSocket::Listen(path, 0700).IsValid(); }},
+        {"a file", [](const QByteArray& path) { return QFile(QString::fromLocal8Bit(path)).open(QIODevice::WriteOnly); }},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        QTemporaryDir folder;
+        const QByteArray path = SocketPath(folder.path());
+        ASSERT_TRUE(c.leave(path));
+        {
+            InstanceGuard running(folder.path());
+            ASSERT_EQ(running.TryAcquire(), Claim::Held);
+            ASSERT_TRUE(running.Listen());
+            struct stat info {};
+            ASSERT_EQ(::lstat(path.constData(), &info), 0);
+            EXPECT_EQ(info.st_mode & (S_IFMT | 07777), S_IFSOCK | 0700u);
+            EXPECT_TRUE(WakeAnswered(folder.path()));
+        }
+        EXPECT_FALSE(QFileInfo::exists(QString::fromLocal8Bit(path)));
+    }
+}
+
+// Peers that are no second start, or a broken one, do not hold up the next
+// start's wake, and each is let go: answered once it sent a whole line,
+// dropped unanswered when it sent none within the time limit.
+TEST(InstanceGuard, OddPeers_AreLetGoAndDoNotHoldUpTheWake)
+{
+    QTemporaryDir folder;
+    InstanceGuard running(folder.path());
+    ASSERT_EQ(running.TryAcquire(), Claim::Held);
+    ASSERT_TRUE(running.Listen());
+    WakeRecorder bar;
+    BarWindowScope scope(&bar);
+    struct Case {
+        const char* name;
+        QByteArray sends;
+        QByteArray answer;
+    };
+    const std::vector<Case> cases = {
+        {"silent", "", ""},
+        {"half a request", "WM_DRILL_", ""},
+        {"a long line without its end", QByteArray(4096, 'x'), ""},
+        {"another request", "WM_DRILL_NEXT\n", "done\n"},
+    };
+    std::vector<UnixSocket> peers;
+    for (const Case& c : cases) {
+        peers.push_back(UnixSocket::Connect(SocketPath(folder.path())));
+        ASSERT_TRUE(peers.back().Send(c.sends, QDeadlineTimer(1000))) << c.name;
+    }
+
+    EXPECT_TRUE(WakeAnswered(folder.path()));
+    std::vector<QByteArray> received(cases.size());
+    std::vector<bool> ended(cases.size(), false);
+    ASSERT_TRUE(SpinUntil([&] {
+        for (std::size_t i = 0; i < peers.size(); ++i)
+            if (!ended[i])
+                ended[i] = peers[i].ReadLine(received[i], 64) != UnixSocket::Line::Partial;
+        return std::all_of(ended.begin(), ended.end(), [](bool e) { return e; });
+    }));
+
+    EXPECT_EQ(bar.wakes, 1);
+    for (std::size_t i = 0; i < cases.size(); ++i)
+        EXPECT_EQ(received[i].toStdString(), cases[i].answer.toStdString()) << cases[i].name;
 }
 
 // The lock and the socket go only where nobody else can put a lock or a

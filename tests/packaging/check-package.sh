@@ -22,9 +22,12 @@ done
 echo "files: ok ($(grep -vc '/$' <<<"$files") files)"
 
 depends=$(dpkg-deb -f "$deb" Depends)
-for d in libqt6widgets6 libqt6network6 libsqlite3-0 fonts-ipafont-gothic qt6-qpa-plugins qt6-translations-l10n; do
+for d in libqt6widgets6 libsqlite3-0 fonts-ipafont-gothic qt6-qpa-plugins qt6-translations-l10n; do
   grep -q "\b$d\b" <<<"$depends" || fail "Depends lacks $d: $depends"
 done
+# The instance socket is a plain AF_UNIX one: QtNetwork and the dozen
+# libraries it brings would only slow every start.
+! grep -q '\blibqt6network6\b' <<<"$depends" || fail "Depends names libqt6network6: $depends"
 echo "depends: $depends"
 # libKeyHook is private (RUNPATH), so ldconfig has nothing to do for it.
 scripts=$(dpkg-deb --ctrl-tarfile "$deb" | tar -t | grep -E 'post(inst|rm)$' || true)
