@@ -11,6 +11,7 @@
 #include "dialogs/ReadableColour.h"
 #include "drill/AnswerFocus.h"
 #include "drill/CardText.h"
+#include "drill/DrillTexts.h"
 #include "history/CEditDescendant.h"
 #include "keyhook/KeyHook.h"
 
@@ -41,7 +42,6 @@ constexpr int kRevealButtonId = 1002;
 constexpr int kCardLabelId = 1005;
 constexpr QSize kBarSize(180, 26);
 
-constexpr char kWordListEmpty[] = "word list empty";
 constexpr char kNoScreenCopyMessage[] =
     "vokabo: the desktop gave no copy of the screen; see-through stays off and the bars keep their plain look.\n";
 
@@ -121,7 +121,7 @@ bool CKadoDlg::OnInitDialog()
     m_awaitingAnswer = true;
 
     if (m_passCards.empty()) {
-        ModalSeam::MessageBox(this, QString::fromUtf8(kWordListEmpty));
+        ModalSeam::MessageBox(this, QString::fromUtf8(kDrillEmptyText));
         EndDialog(1);
         return true;
     }

@@ -7,6 +7,7 @@
 #include "dialogs/CtestInputDlg.h"
 #include "drill/AnswerFocus.h"
 #include "drill/CardText.h"
+#include "drill/DrillTexts.h"
 #include "history/CEditDescendant.h"
 #include "keyhook/KeyHook.h"
 #include "store/StoreWork.h"
@@ -19,16 +20,6 @@
 #include <string_view>
 
 namespace {
-
-constexpr char kAskNextPass[] = "次回に行きますか。";
-constexpr char kNextPass[] = "次回に行きます。";
-constexpr char kDrillOver[] = "終わり！";
-constexpr char kNotSaved[] = "結果を保存できませんでした。";
-constexpr char kDiskFull[] = "ディスクに空きがありません。";
-constexpr char kFileInUse[] = "save.db がほかのプログラムに使われています。";
-constexpr char kFileReadOnly[] = "save.db に書き込めません（読み取り専用）。";
-constexpr char kOtherCause[] = "原因: %1";
-constexpr char kKeptForLater[] = "結果は覚えておき、次のスタートか終了の時にもう一度保存します。";
 
 int ShowBox(QWidget* owner, const char* text, ModalSeam::Icon icon = ModalSeam::Icon::Information,
             ModalSeam::Buttons buttons = ModalSeam::Buttons::Ok)
@@ -43,21 +34,21 @@ QString SaveFailureText(int cause)
     QString why;
     switch (cause & 0xff) {
     case SQLITE_FULL:
-        why = QString::fromUtf8(kDiskFull);
+        why = QString::fromUtf8(kDiskFullText);
         break;
     case SQLITE_BUSY:
     case SQLITE_LOCKED:
-        why = QString::fromUtf8(kFileInUse);
+        why = QString::fromUtf8(kFileInUseText);
         break;
     case SQLITE_READONLY:
     case SQLITE_PERM:
-        why = QString::fromUtf8(kFileReadOnly);
+        why = QString::fromUtf8(kFileReadOnlyText);
         break;
     default:
-        why = QString::fromUtf8(kOtherCause).arg(QString::fromUtf8(sqlite3_errstr(cause)));
+        why = QString::fromUtf8(kOtherCauseText).arg(QString::fromUtf8(sqlite3_errstr(cause)));
         break;
     }
-    return QString::fromUtf8(kNotSaved) + u'\n' + why + u'\n' + QString::fromUtf8(kKeptForLater);
+    return QString::fromUtf8(kNotSavedText) + u'\n' + why + u'\n' + QString::fromUtf8(kKeptForLaterText);
 }
 
 } // namespace
@@ -98,7 +89,7 @@ void CKadoDlg::OnNext()
     ++m_position;
     if (PastLastCard()) {
         OffKeyHook();
-        const int answer = ShowBox(this, kAskNextPass, ModalSeam::Icon::Question, ModalSeam::Buttons::YesNo);
+        const int answer = ShowBox(this, kAskNextPassText, ModalSeam::Icon::Question, ModalSeam::Buttons::YesNo);
         OnKeyHook();
         // The answer bar stays usable while the box is up; closing it ended the drill.
         if (!m_running)
@@ -154,7 +145,7 @@ void CKadoDlg::OnAnswer()
             return;
         }
         OffKeyHook();
-        ShowBox(this, kNextPass);
+        ShowBox(this, kNextPassText);
         OnKeyHook();
         if (!m_running)
             return;
@@ -227,7 +218,7 @@ void CKadoDlg::EndDrill()
     // learner reads the box below still gets its counts written.
     KeepDrill(std::string_view(m_listName, strnlen(m_listName, sizeof m_listName)), m_mode == kTest,
               m_wordCounts);
-    ShowBox(this, kDrillOver);
+    ShowBox(this, kDrillOverText);
     WriteResults();
     m_resultDlg.m_testMode = m_mode == kTest ? 1 : 0;
     m_resultDlg.m_wordCounts = &m_wordCounts;

@@ -101,7 +101,7 @@ TEST_F(DrillBarTest, InitDialog_NoCardSelected_SaysWordListEmptyAndNeverShows)
     EXPECT_EQ(events.shows, 0);
     ASSERT_EQ(harness.modal.Boxes().size(), 1u);
     const ModalSeam::MessageBoxCall& box = harness.modal.Boxes()[0];
-    EXPECT_EQ(box.text, QStringLiteral("word list empty"));
+    EXPECT_EQ(box.text, QString::fromUtf8(kDrillEmptyText));
     EXPECT_EQ(box.owner, &bar);
     EXPECT_EQ(box.icon, ModalSeam::Icon::Information);
     EXPECT_EQ(box.buttons, ModalSeam::Buttons::Ok);
@@ -443,7 +443,7 @@ TEST_F(DrillBarTest, TestMode_EveryPassShuffled)
         secondPass = words(b.m_passCards);
     });
 
-    EXPECT_EQ(harness.modal.Texts(), std::vector<QString>{QStringLiteral("次回に行きます。")});
+    EXPECT_EQ(harness.modal.Texts(), std::vector<QString>{kNextPass});
     EXPECT_NE(firstPass, selected);
     EXPECT_NE(secondPass, firstPass);
     std::sort(selected.begin(), selected.end());
@@ -459,7 +459,7 @@ TEST_F(DrillBarTest, EndOfPassBoxUp_MessagesOfTheCardAndHotKeysDoNothing)
     bool sawBox = false;
     harness.modal.QueueAnswer(ModalSeam::IDNO);
     harness.modal.onBox = [&](const ModalSeam::MessageBoxCall& box) {
-        if (box.text != QStringLiteral("次回に行きますか。"))
+        if (box.text != kAskNextPass)
             return;
         sawBox = true;
         const DrillState before = StateOf(bar);
@@ -733,7 +733,7 @@ TEST_F(DrillBarTest, RealBoxesAndResultDialog_BlockTheBarButNotTheAnswerBar)
 
     EXPECT_EQ(result, 0);
     ASSERT_EQ(seen.size(), 3u);
-    const QString what[] = {QStringLiteral("次回に行きますか。"), QStringLiteral("終わり！"), QStringLiteral("result")};
+    const QString what[] = {kAskNextPass, kDrillOver, QStringLiteral("result")};
     for (std::size_t i = 0; i < seen.size(); ++i) {
         SCOPED_TRACE(i);
         EXPECT_EQ(seen[i].what, what[i]);
