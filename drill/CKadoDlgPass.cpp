@@ -81,7 +81,8 @@ DrillPass::Step CKadoDlg::AskAtPassEnd()
     if (m_mode == kTest)
         ShowBox(this, kNextPassText);
     else
-        goOn = ShowBox(this, kAskNextPassText, ModalSeam::Icon::Question, ModalSeam::Buttons::YesNo) == ModalSeam::IDYES;
+        goOn = ShowBox(this, kAskNextPassText, ModalSeam::Icon::Question, ModalSeam::Buttons::YesNo) ==
+               ModalSeam::IDYES;
     OnKeyHook();
     // The answer bar stays usable while the box is up; closing it ended the drill.
     if (!m_running)
