@@ -139,8 +139,9 @@ DrillPass::Step DrillPass::EndPass(bool goOn, const RandomSource& randomBelow)
         // Each word counts the passes it took part in.
         for (const WordCard& card : m_passCards)
             ++m_wordCounts[card.word];
+        // The next pass holds the cards not yet known, and starts as this
+        // one: until a card is left marked, both hold the same.
         m_passCards = m_nextPassCards;
-        m_nextPassCards = m_passCards;
         m_position = 1;
         m_current = 0;
     } else {
