@@ -7,10 +7,12 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <functional>
 #include <map>
 #include <optional>
 #include <ostream>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -19,74 +21,39 @@ using Step = DrillPass::Step;
 using Words = std::vector<std::string>;
 using Counts = std::map<std::string, std::int32_t>;
 
-const char* Name(Step step)
-{
-    switch (step) {
-    case Step::Unchanged:
-        return "Unchanged";
-    case Step::ShowCard:
-        return "ShowCard";
-    case Step::NewCard:
-        return "NewCard";
-    case Step::PassEnded:
-        return "PassEnded";
-    case Step::DrillOver:
-        return "DrillOver";
-    }
-    return "?";
-}
-
 } // namespace
 
-// Found by gtest for readable failures.
-void PrintTo(DrillPass::Step step, std::ostream* out) { *out << Name(step); }
+// Found by gtest for readable failures; the names in the order of the enum.
+void PrintTo(DrillPass::Step step, std::ostream* out)
+{
+    static const char* const names[] = {"Unchanged", "ShowCard", "NewCard", "PassEnded", "DrillOver"};
+    *out << names[static_cast<int>(step)];
+}
 
 namespace {
-
-// One thing the learner does, with what the bar hands the pass for it.
-struct Act {
-    enum Kind { Next, Back, Spell, MarkKey, Answer, Box, Reveal } kind;
-    bool value = false; // Next, Back: the mark ticked; Box: Yes
-    std::string typed = {};
-};
-Act Next() { return {Act::Next}; }
-Act NextMarked() { return {Act::Next, true}; }
-Act Back() { return {Act::Back}; }
-Act BackMarked() { return {Act::Back, true}; }
-Act Spell(const char* typed) { return {Act::Spell, false, typed}; }
-Act MarkKey() { return {Act::MarkKey}; }
-Act Answer(const char* typed) { return {Act::Answer, false, typed}; }
-// Test mode: "ok" once more after a judged answer; what is typed then counts for nothing.
-Act Ok() { return {Act::Answer, false, "ignored"}; }
-Act Yes() { return {Act::Box, true}; }
-Act No() { return {Act::Box, false}; }
-// Test mode's box at a pass's end has only OK.
-Act Announced() { return {Act::Box, true}; }
-Act Reveal() { return {Act::Reveal}; }
 
 // Test passes are shuffled with every draw 0: a b c comes out as c a b.
 std::int32_t DrawZero(std::int32_t) { return 0; }
 
-Step Do(DrillPass& pass, const Act& act)
+// One thing the learner does, with what the bar hands the pass for it.
+using Act = std::function<Step(DrillPass&)>;
+Act Next() { return [](DrillPass& pass) { return pass.Next(false); }; }
+Act NextMarked() { return [](DrillPass& pass) { return pass.Next(true); }; }
+Act Back() { return [](DrillPass& pass) { return pass.Back(false); }; }
+Act BackMarked() { return [](DrillPass& pass) { return pass.Back(true); }; }
+Act Spell(std::string typed) { return [typed = std::move(typed)](DrillPass& pass) { return pass.Spell(typed); }; }
+Act MarkKey() { return [](DrillPass& pass) { return pass.ShowMarked(); }; }
+Act Answer(std::string typed)
 {
-    switch (act.kind) {
-    case Act::Next:
-        return pass.Next(act.value);
-    case Act::Back:
-        return pass.Back(act.value);
-    case Act::Spell:
-        return pass.Spell(act.typed);
-    case Act::MarkKey:
-        return pass.ShowMarked();
-    case Act::Answer:
-        return pass.Answer(act.typed);
-    case Act::Box:
-        return pass.EndPass(act.value, DrawZero);
-    case Act::Reveal:
-        return pass.Reveal();
-    }
-    return Step::Unchanged;
+    return [typed = std::move(typed)](DrillPass& pass) { return pass.Answer(typed); };
 }
+// Test mode: "ok" once more after a judged answer; what is typed then counts for nothing.
+Act Ok() { return Answer("ignored"); }
+Act Yes() { return [](DrillPass& pass) { return pass.EndPass(true, DrawZero); }; }
+Act No() { return [](DrillPass& pass) { return pass.EndPass(false, DrawZero); }; }
+// Test mode's box at a pass's end has only OK.
+Act Announced() { return Yes(); }
+Act Reveal() { return [](DrillPass& pass) { return pass.Reveal(); }; }
 
 // What a pass is left with. Unless a row says otherwise: the first of the
 // three cards, apple book cat in both passes, nothing judged, known or counted.
@@ -177,7 +144,7 @@ void Play(const Case& c)
     pass.BeginDrill(DrawZero);
     std::vector<Step> steps;
     for (const Act& act : c.acts)
-        steps.push_back(Do(pass, act));
+        steps.push_back(act(pass));
     EXPECT_EQ(steps, c.steps);
     EXPECT_EQ(StateOf(pass), c.after);
 }
@@ -206,7 +173,7 @@ TEST(DrillPassTest, PreviewAndFree_StepsThroughAPassAndMarks)
         {"back and forth", kFree, {Next(), Next(), Back()}, {kNew, kNew, kNew}, {.card = "book", .position = 2}},
         {"a card left marked is known and out of the next pass", kFree, {Next(), NextMarked()}, {kNew, kNew},
          {.card = "cat", .position = 3, .nextPass = {"apple", "cat"}, .known = {"book"}}},
-        {"back to a known card: shown known; left unmarked it stays out", kFree,
+        {"a known card left unmarked stays out of the next pass", kFree,
          {Next(), NextMarked(), Back(), Back()}, {kNew, kNew, kNew, kNew},
          {.nextPass = {"apple", "cat"}, .known = {"book"}}},
         {"known the moment it shows again", kFree, {Next(), NextMarked(), Back()}, {kNew, kNew, kNew},
@@ -235,10 +202,6 @@ TEST(DrillPassTest, PreviewAndFree_StepsThroughAPassAndMarks)
 TEST(DrillPassTest, PreviewAndFree_EndOfPass_AskedThenCountedOrStayed)
 {
     const Case cases[] = {
-        {"the last card left ends the pass", kFree, {Next(), Next(), Next()}, {kNew, kNew, kPassEnded},
-         {.card = "", .position = 4}},
-        {"no: the last card stays and nothing is counted", kFree, {Next(), Next(), Next(), No()},
-         {kNew, kNew, kPassEnded, kNew}, {.card = "cat", .position = 3}},
         {"no, then next asks again", kFree, {Next(), Next(), Next(), No(), Next()},
          {kNew, kNew, kPassEnded, kNew, kPassEnded}, {.card = "", .position = 4}},
         {"no after marking the last card: it stays, known", kFree, {Next(), Next(), NextMarked(), No()},
@@ -285,9 +248,6 @@ TEST(DrillPassTest, Test_AnswersJudgedAndWrongOnesComeBack)
         {"a wrong answer shows the word and comes back", kTest, {Answer("zzz")}, {kShow},
          {.card = "cat", .pass = {"cat", "apple", "book"}, .nextPass = {"cat"}, .counted = {{"cat", 1}},
           .judged = kWrong, .revealed = true, .awaitingAnswer = false}},
-        {"a right one does not", kTest, {Answer("cat")}, {kShow},
-         {.card = "cat", .pass = {"cat", "apple", "book"}, .nextPass = {}, .counted = {{"cat", 1}}, .judged = kRight,
-          .revealed = true, .awaitingAnswer = false}},
         {"ok again: the next card's meaning, judged no more", kTest, {Answer("zzz"), Ok()}, {kShow, kNew},
          {.card = "apple", .position = 2, .pass = {"cat", "apple", "book"}, .nextPass = {"cat"},
           .counted = {{"cat", 1}}}},
@@ -300,15 +260,6 @@ TEST(DrillPassTest, Test_AnswersJudgedAndWrongOnesComeBack)
          {kShow, kNew, kShow, kNew, kShow, kOver},
          {.card = "", .position = 4, .pass = {"cat", "apple", "book"}, .nextPass = {},
           .counted = {{"apple", 1}, {"book", 1}, {"cat", 1}}}},
-        {"a wrong answer: the pass ends with a box", kTest,
-         {Answer("zzz"), Ok(), Answer("apple"), Ok(), Answer("book"), Ok()},
-         {kShow, kNew, kShow, kNew, kShow, kPassEnded},
-         {.card = "", .position = 4, .pass = {"cat", "apple", "book"}, .nextPass = {"cat"},
-          .counted = {{"apple", 1}, {"book", 1}, {"cat", 1}}}},
-        {"the next pass holds the wrong one alone", kTest,
-         {Answer("zzz"), Ok(), Answer("apple"), Ok(), Answer("book"), Ok(), Announced()},
-         {kShow, kNew, kShow, kNew, kShow, kPassEnded, kNew},
-         {.card = "cat", .pass = {"cat"}, .nextPass = {}, .counted = {{"apple", 1}, {"book", 1}, {"cat", 1}}}},
         {"right in the second pass: the drill ends", kTest,
          {Answer("zzz"), Ok(), Answer("apple"), Ok(), Answer("book"), Ok(), Announced(), Answer("cat"), Ok()},
          {kShow, kNew, kShow, kNew, kShow, kPassEnded, kNew, kShow, kOver},
