@@ -43,6 +43,8 @@ public:
     Step Reveal();
 
     bool FreeMode() const { return m_mode == kPreview || m_mode == kFree; }
+    // While the box at a pass's end is up, and after the drill's end, no
+    // step applies but EndPass after PassEnded.
     bool PastLastCard() const { return m_current >= m_passCards.size(); }
 
     bool m_judged = false;
