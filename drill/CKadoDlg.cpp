@@ -11,6 +11,7 @@
 #include "dialogs/ReadableColour.h"
 #include "drill/AnswerFocus.h"
 #include "drill/CardText.h"
+#include "drill/DrillTexts.h"
 #include "history/CEditDescendant.h"
 #include "keyhook/KeyHook.h"
 
@@ -41,7 +42,6 @@ constexpr int kRevealButtonId = 1002;
 constexpr int kCardLabelId = 1005;
 constexpr QSize kBarSize(180, 26);
 
-constexpr char kWordListEmpty[] = "word list empty";
 constexpr char kNoScreenCopyMessage[] =
     "vokabo: the desktop gave no copy of the screen; see-through stays off and the bars keep their plain look.\n";
 
@@ -112,16 +112,12 @@ bool CKadoDlg::OnInitDialog()
 
     m_testAnswerBar = nullptr;
     m_freeAnswerBar = nullptr;
-    m_judged = false;
-    m_revealed = false;
-    m_judgement = kWrong;
     m_minimized = false;
     m_shiftedLeft = 0;
     m_look.SetSeeThrough(false);
-    m_awaitingAnswer = true;
 
     if (m_passCards.empty()) {
-        ModalSeam::MessageBox(this, QString::fromUtf8(kWordListEmpty));
+        ModalSeam::MessageBox(this, QString::fromUtf8(kDrillEmptyText));
         EndDialog(1);
         return true;
     }
@@ -141,12 +137,9 @@ bool CKadoDlg::OnInitDialog()
 
     CreateAnswerBar();
 
-    m_position = 1;
-    m_current = 0;
+    BeginDrill();
     m_barRect = geometry();
     m_labelRect = m_cardLabel->geometry();
-    if (FreeMode())
-        m_nextPassCards = m_passCards;
     ShowCard();
     // The learner types at once: when the window system first activates the
     // bar that the run shows, the answer bar's edit takes the keyboard (a
@@ -171,9 +164,7 @@ void CKadoDlg::CreateAnswerBar()
         DetachFromBarWindow(bar);
         bar->show();
         m_freeAnswerBar = bar;
-        m_revealed = m_mode != kFree;
     } else if (m_mode == kTest) {
-        ShuffleCards(m_passCards);
         auto* bar = new CinputDlg;
         bar->Create(this);
         DetachFromBarWindow(bar);

@@ -9,7 +9,7 @@
 
 #include "app/CDialog.h"
 #include "dialogs/SeeThroughLook.h"
-#include "drill/DrillSelection.h"
+#include "drill/DrillPass.h"
 #include "drill/ScreenCopyWait.h"
 #include "history/ChistoryDlg.h"
 
@@ -23,13 +23,12 @@ class QPushButton;
 // card of the drill at a time. The main dialog selects the drill's words
 // into it, sets the mode and list name and runs it modally; the answer bar
 // it creates, the hot keys and a second start of the program drive it with
-// the WM_DRILL_* messages. Built once and reused for every drill.
-class CKadoDlg : public CDialog, public DrillSelection {
+// the WM_DRILL_* messages. Built once and reused for every drill. The rules
+// of its passes are DrillPass's; the bar feeds them what its widgets hold
+// and shows, asks and writes back as their steps say.
+class CKadoDlg : public CDialog, public DrillPass {
     Q_OBJECT
 public:
-    enum Mode : std::int32_t { kPreview = 0, kFree = 1, kTest = 2 };
-    enum Judgement : std::uint8_t { kWrong = 0, kRight = 1, kKnown = 2 };
-
     explicit CKadoDlg(QWidget* parent = nullptr);
     ~CKadoDlg() override;
 
@@ -42,21 +41,13 @@ public:
     QPointer<CinputDlg> m_testAnswerBar;
     QPointer<CtestInputDlg> m_freeAnswerBar;
     ChistoryDlg m_resultDlg;
-    bool m_judged = false;
-    bool m_revealed = false;
-    std::uint8_t m_judgement = kWrong;
-    std::int32_t m_position = 0;
     QRect m_barRect;
     QRect m_labelRect;
-    bool m_awaitingAnswer = true;
-    std::int32_t m_mode = kFree;
     bool m_minimized = false;
     // See-through mode, its sample point and brush; the card label takes
     // the colour, the bar's own palette stays for the boxes it owns.
     SeeThroughLook m_look{this, [this] { RefreshCardLook(); }};
     char m_listName[1024] = {};
-    // Index into m_passCards; m_passCards.size() while a pass has run out.
-    std::size_t m_current = 0;
 
 protected:
     bool OnInitDialog() override;
@@ -77,13 +68,13 @@ private:
     void OnSeeThrough();
     void OnShowBar();
 
-    bool FreeMode() const { return m_mode == kPreview || m_mode == kFree; }
-    bool PastLastCard() const { return m_current >= m_passCards.size(); }
     void CreateAnswerBar();
     void ShowCard();
     void KeepOnScreen(bool widened);
     void RefreshCardLook();
-    void LeaveCard();
+    bool MarkedKnown() const;
+    void Follow(Step step);
+    Step AskAtPassEnd();
     void StepToCard();
     void FocusAnswerBar();
     void HideBars();

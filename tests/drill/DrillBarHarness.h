@@ -6,6 +6,7 @@
 #include "dialogs/CinputDlg.h"
 #include "dialogs/CtestInputDlg.h"
 #include "drill/CKadoDlg.h"
+#include "drill/DrillTexts.h"
 #include "history/CEditDescendant.h"
 #include "store/Cp932.h"
 #include "support/ScriptedModal.h"
@@ -30,6 +31,17 @@
 namespace drilltest {
 
 inline std::string Sjis(const char* utf8) { return Utf8ToCp932(utf8); }
+
+// The boxes of a pass's and a drill's end, as the learner reads them.
+inline const QString kAskNextPass = QString::fromUtf8(kAskNextPassText);
+inline const QString kNextPass = QString::fromUtf8(kNextPassText);
+inline const QString kDrillOver = QString::fromUtf8(kDrillOverText);
+
+// The box of a write-back that failed, its cause in the middle.
+inline QString NotSavedText(const QString& cause)
+{
+    return QString::fromUtf8(kNotSavedText) + u'\n' + cause + u'\n' + QString::fromUtf8(kKeptForLaterText);
+}
 
 inline WordCard Card(const char* meaningUtf8, const char* word, const char* phonetic)
 {

@@ -129,15 +129,14 @@ TEST_P(FullDisk, ToldAtTheDrillsEnd_StoredWholeAtTheNextChanceOnceSpaceIsFree)
     if (fullAt == FullAt::FirstSynchronisation)
         disk.Fill();
     harness.modal.onBox = [this, fullAt](const ModalSeam::MessageBoxCall& box) {
-        if (fullAt == FullAt::WriteBack && box.text == QStringLiteral("終わり！"))
+        if (fullAt == FullAt::WriteBack && box.text == kDrillOver)
             disk.Fill();
     };
     Drill();
 
     const auto& boxes = harness.modal.Boxes();
     ASSERT_FALSE(boxes.empty());
-    EXPECT_TRUE(boxes.back().text.startsWith(QStringLiteral("結果を保存できませんでした。\nディスクに空きがありません。")))
-        << boxes.back().text.toStdString();
+    EXPECT_EQ(boxes.back().text, NotSavedText(QString::fromUtf8(kDiskFullText)));
     ASSERT_EQ(harness.resultRuns.size(), 1u) << "the result dialog follows the box";
     EXPECT_EQ(harness.resultRuns[0].counts, (std::map<std::string, std::int32_t>{{"apple", 1}, {"book", 1}, {"cat", 1}}));
     EXPECT_EQ(KeptDrillCount(), 1u);
@@ -148,7 +147,7 @@ TEST_P(FullDisk, ToldAtTheDrillsEnd_StoredWholeAtTheNextChanceOnceSpaceIsFree)
         harness.modal.Clear();
         harness.modal.onBox = {};
         Drill();
-        EXPECT_EQ(harness.modal.Texts(), (std::vector<QString>{QStringLiteral("次回に行きますか。"), QStringLiteral("終わり！")}));
+        EXPECT_EQ(harness.modal.Texts(), (std::vector<QString>{kAskNextPass, kDrillOver}));
         expectedFree = "2";
     } else {
         std::thread noPreload;
