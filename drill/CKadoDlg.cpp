@@ -91,6 +91,7 @@ CKadoDlg::CKadoDlg(QWidget* parent)
     : CDialog(kTemplate, parent), m_icon(VokaboIcon()),
       m_screenCopyWait({[this] { HideBars(); }, [this](bool copied) { ShowBarsWithCopy(copied); }, [this](int message) { Dispatch(message); }})
 {
+    CreateBarFonts();
     BuildControls();
     m_revealButton = Item<QPushButton>(kRevealButtonId);
     m_cardLabel = Item<QLabel>(kCardLabelId);

@@ -75,6 +75,7 @@ TEST(FontSetup, System_ResolvesToAJapaneseFace)
 // 15 pixels draws the phonetic text a sixth larger and overflows the label.
 TEST(FontSetup, BarFonts_HaveACellOf15PixelsInTheirOwnFaces)
 {
+    CreateBarFonts();
     EXPECT_EQ(QFontInfo(PhoneticFont).family(), QStringLiteral("triphibian"));
     EXPECT_EQ(QFontInfo(GothicFont).family(), QStringLiteral("IPAGothic"));
     for (const QFont* font : {&PhoneticFont, &GothicFont}) {
