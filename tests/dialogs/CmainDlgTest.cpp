@@ -3,6 +3,8 @@
 #include "app/WinMessages.h"
 #include "dialogs/CtestInputDlg.h"
 #include "drill/CKadoDlg.h"
+#include "history/ChistoryDlg.h"
+#include "history/CshowHistoryDlg.h"
 #include "store/Database.h"
 #include "store/ListSync.h"
 #include "store/Preload.h"
@@ -34,6 +36,7 @@ const QString kLoadingText = QStringLiteral("読取中...");
 
 // What the drill bar was given when its modal run started.
 struct DrillRun {
+    const CKadoDlg* bar = nullptr;
     int mode = -1;
     std::string listName;
     std::vector<std::string> words;
@@ -58,15 +61,15 @@ public:
             controlLoaded.store(true, std::memory_order_release);
         }
         modal.SetDialogHandler([this](CDialog& dialog, const std::function<int()>& runModal) {
-            if (&dialog == &dlg.m_drillBar) {
-                drillRuns.push_back({dlg.m_drillBar.m_mode, dlg.m_drillBar.m_listName, PassWords(),
-                                     dlg.m_drillBar.m_levelFilter, dlg.isVisible()});
+            if (auto* bar = qobject_cast<CKadoDlg*>(&dialog)) {
+                drillRuns.push_back({bar, bar->m_mode, bar->m_listName, PassWords(*bar), bar->m_levelFilter,
+                                     dlg.isVisible()});
                 return realDrills ? runModal() : int(ModalSeam::IDOK);
             }
-            if (&dialog == &dlg.m_drillBar.m_resultDlg)
+            if (qobject_cast<ChistoryDlg*>(&dialog))
                 return resultDialogAnswer;
-            if (&dialog == &dlg.m_showHistoryDlg) {
-                browserRuns.push_back({dlg.m_showHistoryDlg.m_listName, dlg.m_showHistoryDlg.m_wordCount});
+            if (auto* browser = qobject_cast<CshowHistoryDlg*>(&dialog)) {
+                browserRuns.push_back({browser->m_listName, browser->m_wordCount});
                 return int(ModalSeam::IDOK);
             }
             return runModal();
@@ -168,10 +171,10 @@ public:
     int resultDialogAnswer = ModalSeam::IDOK;
 
 private:
-    std::vector<std::string> PassWords()
+    static std::vector<std::string> PassWords(const CKadoDlg& bar)
     {
         std::vector<std::string> words;
-        for (const WordCard& card : dlg.m_drillBar.m_passCards)
+        for (const WordCard& card : bar.m_passCards)
             words.push_back(card.word);
         return words;
     }
@@ -208,7 +211,6 @@ TEST(MainDialog, Init_ListedFirstList_ShowsListsModesAndStoredRange)
         EXPECT_TRUE(h.Combo(1013)->isEnabled());
         EXPECT_FALSE(h.dlg.findChild<QCheckBox*>(QStringLiteral("1032"))->isChecked());
         EXPECT_FALSE(h.PreloadTimer()->isActive());
-        EXPECT_EQ(h.dlg.m_showHistoryDlg.m_wordCount, 30);
     });
     h.ExpectBoxes({});
 }
@@ -556,7 +558,7 @@ TEST(MainDialog, EveryEndOfARealDrill_MainDialogBackAndItsRunGoesOn)
             [&] {
                 h.Type(1026, "1");
                 h.Type(1027, "2");
-                QTimer::singleShot(0, &h.dlg.m_drillBar, [&] { c.end(h.dlg.m_drillBar); });
+                QTimer::singleShot(0, &h.dlg.DrillBar(), [&] { c.end(h.dlg.DrillBar()); });
                 h.ClickStart();
                 QTimer::singleShot(0, &h.dlg, [&] {
                     shownAfterDrill = h.dlg.isVisible();
@@ -566,7 +568,7 @@ TEST(MainDialog, EveryEndOfARealDrill_MainDialogBackAndItsRunGoesOn)
             false);
         EXPECT_TRUE(shownAfterDrill);
         EXPECT_EQ(result, ModalSeam::IDCANCEL);
-        EXPECT_FALSE(h.dlg.m_drillBar.isVisible());
+        EXPECT_FALSE(h.dlg.DrillBar().isVisible());
         ASSERT_EQ(h.drillRuns.size(), 1u);
         EXPECT_FALSE(h.drillRuns[0].mainDialogVisible);
     }
@@ -585,6 +587,9 @@ TEST(MainDialog, SecondStart_SameList_TakesNewRange)
     });
     h.ExpectBoxes({});
     ASSERT_EQ(h.drillRuns.size(), 2u);
+    // One drill bar, built at the first Start, serves every drill.
+    EXPECT_EQ(h.drillRuns[0].bar, &h.dlg.DrillBar());
+    EXPECT_EQ(h.drillRuns[1].bar, &h.dlg.DrillBar());
     EXPECT_EQ(h.drillRuns[1].words, h.Words("DUO", 10, 20));
     EXPECT_EQ(FindWordList("DUO")->beg, 10);
     EXPECT_EQ(FindWordList("DUO")->end, 20);
