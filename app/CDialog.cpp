@@ -1,5 +1,6 @@
 #include "app/CDialog.h"
 
+#include "app/FontSetup.h"
 #include "app/ModalSeam.h"
 #include "app/OwnerModal.h"
 #include "app/SjisText.h"
@@ -121,7 +122,7 @@ CDialog::CDialog(int templateId, QWidget* parent) : QDialog(parent), m_template(
         if (!m_template->caption)
             setWindowTitle(accessibleName());
     }
-    QFont dialogFont(QString::fromUtf8(m_template->fontFace));
+    QFont dialogFont(InstalledFace(QString::fromUtf8(m_template->fontFace)));
     dialogFont.setPointSize(m_template->fontPointSize);
     setFont(dialogFont);
     setFixedSize(qRound(m_template->width * m_template->pixelsPerUnit),

@@ -71,7 +71,7 @@ int PixelSizeForCell(const QFont& face, int cellHeight)
 
 QFont BarFont(const char* face, int weight, bool antialiased)
 {
-    QFont font(QString::fromLatin1(face));
+    QFont font(InstalledFace(QString::fromLatin1(face)));
     font.setWeight(weight == 0 ? QFont::Normal : static_cast<QFont::Weight>(weight));
     font.setStyleHint(QFont::AnyStyle, antialiased ? QFont::PreferAntialias : QFont::PreferDefault);
     font.setPixelSize(PixelSizeForCell(font, kBarCellHeight));
