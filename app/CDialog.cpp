@@ -1,5 +1,6 @@
 #include "app/CDialog.h"
 
+#include "app/DigitsValidator.h"
 #include "app/FontSetup.h"
 #include "app/ModalSeam.h"
 #include "app/OwnerModal.h"
@@ -15,7 +16,6 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
-#include <QRegularExpressionValidator>
 #include <QTreeWidget>
 #include <cmath>
 #include <vector>
@@ -87,7 +87,7 @@ void ApplyStyle(const ControlTemplate& control, QWidget* widget)
     if (auto* edit = qobject_cast<QLineEdit*>(widget)) {
         edit->setFrame(!(control.style & kStyleNoBorder));
         if (control.style & kStyleDigitsOnly)
-            edit->setValidator(new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[0-9]*")), edit));
+            edit->setValidator(new DigitsValidator(edit));
     }
     if (auto* list = qobject_cast<QListWidget*>(widget))
         list->setSortingEnabled(control.style & kStyleSorted);

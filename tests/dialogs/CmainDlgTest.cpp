@@ -244,6 +244,40 @@ TEST(MainDialog, Layout_EveryControlOnTopAtItsCentreAndTextsFit)
     });
 }
 
+// The range fields take ASCII digits alone, as the range check reads them:
+// other characters are dropped as they are typed, and a paste that holds
+// one is refused whole.
+TEST(MainDialog, RangeFields_TakeAsciiDigitsOnly)
+{
+    const struct {
+        const char* text;
+        const char* typed;
+        const char* pasted;
+    } cases[] = {
+        {"0123456789", "0123456789", "0123456789"},
+        {"1a2", "12", ""},
+        {"-5", "5", ""},
+        {"+3 4", "34", ""},
+        {"１٣7", "7", ""}, // full-width one, Arabic-Indic three
+    };
+    MainDialogHarness h;
+    h.Run([&] {
+        for (const auto& c : cases) {
+            for (int id : {1026, 1027}) {
+                SCOPED_TRACE(std::string(c.text) + " in " + std::to_string(id));
+                QLineEdit* edit = h.Edit(id);
+                edit->clear();
+                for (QChar character : QString::fromUtf8(c.text))
+                    QTest::sendKeyEvent(QTest::Click, edit, Qt::Key_unknown, QString(character), Qt::NoModifier);
+                EXPECT_EQ(edit->text(), QString::fromUtf8(c.typed));
+                edit->clear();
+                edit->insert(QString::fromUtf8(c.text));
+                EXPECT_EQ(edit->text(), QString::fromUtf8(c.pasted));
+            }
+        }
+    });
+}
+
 TEST(MainDialog, SelectList_NotListed_EmptyRangeDisabledHistoryAndStartAllowed)
 {
     MainDialogHarness h;
