@@ -1,5 +1,7 @@
 #include "app/CDialog.h"
 
+#include "app/DigitsValidator.h"
+#include "app/FontSetup.h"
 #include "app/ModalSeam.h"
 #include "app/OwnerModal.h"
 #include "app/SjisText.h"
@@ -14,7 +16,6 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
-#include <QRegularExpressionValidator>
 #include <QTreeWidget>
 #include <cmath>
 #include <vector>
@@ -86,7 +87,7 @@ void ApplyStyle(const ControlTemplate& control, QWidget* widget)
     if (auto* edit = qobject_cast<QLineEdit*>(widget)) {
         edit->setFrame(!(control.style & kStyleNoBorder));
         if (control.style & kStyleDigitsOnly)
-            edit->setValidator(new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[0-9]*")), edit));
+            edit->setValidator(new DigitsValidator(edit));
     }
     if (auto* list = qobject_cast<QListWidget*>(widget))
         list->setSortingEnabled(control.style & kStyleSorted);
@@ -121,7 +122,7 @@ CDialog::CDialog(int templateId, QWidget* parent) : QDialog(parent), m_template(
         if (!m_template->caption)
             setWindowTitle(accessibleName());
     }
-    QFont dialogFont(QString::fromUtf8(m_template->fontFace));
+    QFont dialogFont(InstalledFace(QString::fromUtf8(m_template->fontFace)));
     dialogFont.setPointSize(m_template->fontPointSize);
     setFont(dialogFont);
     setFixedSize(qRound(m_template->width * m_template->pixelsPerUnit),

@@ -93,13 +93,16 @@ int CKadoApp::Run()
     }
     EnsureControlTable();
 
-    RegisterPhoneticFont(QString::fromLatin1(kFontFolder) + QString::fromLatin1(kFontFile));
-    InstallFontSubstitutions();
-    CreateDrawingObjects();
-
+    // The preload goes first: the font work below gives it its lead over
+    // the main dialog's first look at the flags, and a preload that loses
+    // that race shows the learner "読取中..." for a whole poll.
     listsLoaded.store(false);
     controlLoaded.store(false);
     std::thread preload(RunPreload);
+
+    RegisterPhoneticFont(QString::fromLatin1(kFontFolder) + QString::fromLatin1(kFontFile));
+    InstallFontSubstitutions();
+    CreateDrawingObjects();
 
     {
         CmainDlg mainDialog;

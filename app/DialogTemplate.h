@@ -44,6 +44,8 @@ struct ControlTemplate {
 struct DialogTemplate {
     int id;
     const char* caption; // nullptr: a captionless pop-up
+    // The Windows face; the dialog is drawn in the face installed in its
+    // place (InstalledFace).
     const char* fontFace;
     int fontPointSize;
     int width, height; // dialog units

@@ -20,6 +20,10 @@ ScreenCopy ScreenCopyDC;
 
 namespace {
 
+// Measuring the bar fonts loads six font engines, more than a tenth of a
+// start; the main dialog shows neither font, so a drill bar asks for them.
+bool barFontsMade = false;
+
 const QColor kWhite(255, 255, 255);
 const QColor kGrey(128, 128, 128);
 
@@ -67,7 +71,7 @@ int PixelSizeForCell(const QFont& face, int cellHeight)
 
 QFont BarFont(const char* face, int weight, bool antialiased)
 {
-    QFont font(QString::fromLatin1(face));
+    QFont font(InstalledFace(QString::fromLatin1(face)));
     font.setWeight(weight == 0 ? QFont::Normal : static_cast<QFont::Weight>(weight));
     font.setStyleHint(QFont::AnyStyle, antialiased ? QFont::PreferAntialias : QFont::PreferDefault);
     font.setPixelSize(PixelSizeForCell(font, kBarCellHeight));
@@ -105,9 +109,19 @@ void CreateDrawingObjects()
     SunkenRightPen = FramePen(3, kWhite);
     SunkenTopPen = FramePen(2, kGrey);
     SunkenBottomPen = FramePen(2, kWhite);
+    ScreenDC = ScreenCopySourceForSession();
+    GothicFont = QFont();
+    PhoneticFont = QFont();
+    barFontsMade = false;
+}
+
+void CreateBarFonts()
+{
+    if (barFontsMade)
+        return;
     PhoneticFont = BarFont(kPhoneticFace, 400, true);
     GothicFont = BarFont("MS Gothic", 0, false);
-    ScreenDC = ScreenCopySourceForSession();
+    barFontsMade = true;
 }
 
 void ReleaseDrawingObjects()
@@ -118,4 +132,5 @@ void ReleaseDrawingObjects()
     SunkenLeftPen = SunkenRightPen = SunkenTopPen = SunkenBottomPen = QPen();
     GothicFont = QFont();
     PhoneticFont = QFont();
+    barFontsMade = false;
 }

@@ -35,6 +35,12 @@ void TakeScreenCopy(std::function<void(bool copied)> done);
 // The main dialog has the focus; see ScreenCopySource.
 void AskScreenCopyPermission();
 
-// Created once at start-up, released at shutdown.
+// Created once at start-up, released at shutdown. The bar fonts are left
+// empty until CreateBarFonts; creating the objects again drops the fonts, to
+// be measured anew (the phonetic font may have been registered meanwhile).
 void CreateDrawingObjects();
 void ReleaseDrawingObjects();
+
+// Measures PhoneticFont and GothicFont unless they are made already. Every
+// drill bar calls it when it is built, before it shows a card.
+void CreateBarFonts();

@@ -9,9 +9,9 @@
 #include <QList>
 #include <QRawFont>
 #include <QString>
-#include <QStringList>
 #include <algorithm>
 #include <cstdio>
+#include <initializer_list>
 
 namespace {
 
@@ -19,6 +19,29 @@ namespace {
 // fixed-pitch face with half-width ASCII: IPAGothic has that, its sibling
 // IPAPGothic is proportional and would not fit the arithmetic.
 constexpr char kGothicFace[] = "IPAGothic";
+
+// The installed faces that stand for a face the system may lack, best first.
+struct FaceSubstitutes {
+    const char* face;
+    std::initializer_list<const char*> substitutes;
+};
+// The faces of the Windows program. The dialogs only need a readable face
+// that has Japanese glyphs.
+const FaceSubstitutes kWindowsFaces[] = {
+    {"MS Gothic", {kGothicFace}},
+    {"System", {"IPAPGothic", "Noto Sans CJK JP", kGothicFace}},
+};
+// A phonetic font that could not be registered leaves its name to the
+// Gothic face.
+const FaceSubstitutes kPhoneticStandIn = {kPhoneticFace, {kGothicFace}};
+
+const FaceSubstitutes* SubstitutesOf(const QString& face)
+{
+    for (const FaceSubstitutes* entry : {&kWindowsFaces[0], &kWindowsFaces[1], &kPhoneticStandIn})
+        if (face.compare(QLatin1String(entry->face), Qt::CaseInsensitive) == 0)
+            return entry;
+    return nullptr;
+}
 
 // A font that registers can still draw nothing: a copy cut short loses the
 // outlines at its end, where the phonetic symbols were added to the face, and
@@ -62,15 +85,28 @@ bool RegisterPhoneticFont(const QString& path)
         ReportUnusable(path, QString::fromLatin1(kPhoneticFontRefused));
     else
         return true;
-    QFont::insertSubstitution(QString::fromLatin1(kPhoneticFace), QString::fromLatin1(kGothicFace));
+    for (const char* substitute : kPhoneticStandIn.substitutes)
+        QFont::insertSubstitution(QString::fromLatin1(kPhoneticFace), QString::fromLatin1(substitute));
     return false;
 }
 
+// Qt keeps its substitutes in lower case, so the names come from the table:
+// a font asked for by its family's own spelling is the font Qt reports.
+QString InstalledFace(const QString& face)
+{
+    if (QFontDatabase::hasFamily(face))
+        return face;
+    if (const FaceSubstitutes* entry = SubstitutesOf(face))
+        for (const char* substitute : entry->substitutes)
+            if (QFontDatabase::hasFamily(QString::fromLatin1(substitute)))
+                return QString::fromLatin1(substitute);
+    return face;
+}
+
+// Anything that still asks for a Windows face by name finds the same face.
 void InstallFontSubstitutions()
 {
-    QFont::insertSubstitution(QStringLiteral("MS Gothic"), QString::fromLatin1(kGothicFace));
-    // The dialogs only need a readable face that has Japanese glyphs.
-    QFont::insertSubstitutions(QStringLiteral("System"),
-                               {QStringLiteral("IPAPGothic"), QStringLiteral("Noto Sans CJK JP"),
-                                QString::fromLatin1(kGothicFace)});
+    for (const FaceSubstitutes& entry : kWindowsFaces)
+        for (const char* substitute : entry.substitutes)
+            QFont::insertSubstitution(QString::fromLatin1(entry.face), QString::fromLatin1(substitute));
 }

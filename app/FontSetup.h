@@ -23,3 +23,9 @@ bool RegisterPhoneticFont(const QString& path);
 // to installed Japanese-capable fonts. Call once, before the first font is
 // made (the drawing objects resolve their faces when they are created).
 void InstallFontSubstitutions();
+
+// The face that `face` is drawn in here: `face` itself where it is
+// installed, else the first installed of its substitutes, else `face`.
+// Fonts are made of this face, not of the Windows one: Qt finds a missing
+// face only after sorting every font of the system for it, once per size.
+QString InstalledFace(const QString& face);

@@ -5,6 +5,8 @@
 #include "app/SjisText.h"
 #include "dialogs/BarLook.h"
 #include "dialogs/StartRange.h"
+#include "drill/CKadoDlg.h"
+#include "history/CshowHistoryDlg.h"
 #include "store/BuiltinLists.h"
 #include "store/StoreWork.h"
 #include "store/WordStore.h"
@@ -59,6 +61,20 @@ CmainDlg::CmainDlg(QWidget* parent) : CDialog(129, parent), m_preloadTimer(this)
 }
 
 CmainDlg::~CmainDlg() = default;
+
+CKadoDlg& CmainDlg::DrillBar()
+{
+    if (!m_drillBar)
+        m_drillBar = std::make_unique<CKadoDlg>();
+    return *m_drillBar;
+}
+
+CshowHistoryDlg& CmainDlg::ShowHistoryDlg()
+{
+    if (!m_showHistoryDlg)
+        m_showHistoryDlg = std::make_unique<CshowHistoryDlg>();
+    return *m_showHistoryDlg;
+}
 
 void CmainDlg::DoDataExchange(bool saveAndValidate)
 {
@@ -134,7 +150,7 @@ void CmainDlg::RefreshListInfo()
     m_countText = std::to_string(list->count);
     const bool listed = list->listed.load(std::memory_order_acquire);
     if (listed) {
-        m_showHistoryDlg.m_wordCount = list->count;
+        m_historyWordCount = list->count;
         m_fromText = std::to_string(list->beg);
         m_toText = std::to_string(list->end);
     }
@@ -170,25 +186,28 @@ void CmainDlg::OnBnClickedStart()
 
     StartListSyncWithRange(*list, name, range.first, range.last);
 
+    CKadoDlg& drillBar = DrillBar();
     const int level = m_levelCombo->currentIndex();
     const std::int32_t failed =
-        level != kAllLevels ? m_drillBar.SelectCardsAtLevel(list->cards, range.first - 1, range.last - 1, level)
-                            : m_drillBar.SelectCards(list->cards, range.first - 1, range.last - 1);
+        level != kAllLevels ? drillBar.SelectCardsAtLevel(list->cards, range.first - 1, range.last - 1, level)
+                            : drillBar.SelectCards(list->cards, range.first - 1, range.last - 1);
     if (failed) {
         ShowMessage(kSelectionInvalidText);
         return;
     }
 
-    m_drillBar.m_mode = m_modeCombo->currentIndex();
-    std::snprintf(m_drillBar.m_listName, sizeof m_drillBar.m_listName, "%s", name.c_str());
+    drillBar.m_mode = m_modeCombo->currentIndex();
+    std::snprintf(drillBar.m_listName, sizeof drillBar.m_listName, "%s", name.c_str());
     RunDrillBarHidden();
 }
 
 void CmainDlg::OnBnClickedShowHistory()
 {
     const std::string name = SelectedListName();
-    std::snprintf(m_showHistoryDlg.m_listName, sizeof m_showHistoryDlg.m_listName, "%s", name.c_str());
-    m_showHistoryDlg.DoModal();
+    CshowHistoryDlg& browser = ShowHistoryDlg();
+    std::snprintf(browser.m_listName, sizeof browser.m_listName, "%s", name.c_str());
+    browser.m_wordCount = m_historyWordCount;
+    browser.DoModal();
 }
 
 std::string CmainDlg::SelectedListName() const
@@ -204,7 +223,7 @@ void CmainDlg::RunDrillBarHidden()
     // The window goes away while this dialog's own run goes on.
     const std::optional<QPoint> client = ClientPlaceOnServer(this);
     hide();
-    m_drillBar.DoModal();
+    DrillBar().DoModal();
     m_returningTo = client;
     show();
 }

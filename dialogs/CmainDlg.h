@@ -1,13 +1,15 @@
 #pragma once
 #include "app/CDialog.h"
-#include "drill/CKadoDlg.h"
-#include "history/CshowHistoryDlg.h"
 
 #include <QPoint>
 #include <QTimer>
+#include <cstdint>
+#include <memory>
 #include <optional>
 #include <string>
 
+class CKadoDlg;
+class CshowHistoryDlg;
 class QCheckBox;
 class QComboBox;
 class QListWidget;
@@ -32,6 +34,11 @@ public:
     void OnBnClickedStart();
     void OnBnClickedShowHistory();
 
+    // The drill bar and the statistics browser, built at their first use
+    // and reused from then on.
+    CKadoDlg& DrillBar();
+    CshowHistoryDlg& ShowHistoryDlg();
+
     QCheckBox* m_spellCheck = nullptr;
     QComboBox* m_levelCombo = nullptr;
     QPushButton* m_historyButton = nullptr;
@@ -42,8 +49,6 @@ public:
     std::string m_fromText;
     std::string m_toText;
     std::string m_countText;
-    CKadoDlg m_drillBar;
-    CshowHistoryDlg m_showHistoryDlg;
 
 protected:
     bool OnInitDialog() override;
@@ -59,6 +64,13 @@ private:
 
     // Polls the preload while it runs (the classic dialog's timer 8).
     QTimer m_preloadTimer;
+    // Empty until their first use: built with the main dialog, they and the
+    // bar fonts held back its first paint by a sixth of the start, and a
+    // learner may start no drill and open no statistics at all.
+    std::unique_ptr<CKadoDlg> m_drillBar;
+    std::unique_ptr<CshowHistoryDlg> m_showHistoryDlg;
+    // The word count of the list last found listed, for the browser.
+    std::int32_t m_historyWordCount = 0;
     // Where the window's client area was before a drill, until it is
     // active again.
     std::optional<QPoint> m_returningTo;

@@ -91,11 +91,17 @@ CKadoDlg::CKadoDlg(QWidget* parent)
     : CDialog(kTemplate, parent), m_icon(VokaboIcon()),
       m_screenCopyWait({[this] { HideBars(); }, [this](bool copied) { ShowBarsWithCopy(copied); }, [this](int message) { Dispatch(message); }})
 {
+    CreateBarFonts();
     BuildControls();
     m_revealButton = Item<QPushButton>(kRevealButtonId);
     m_cardLabel = Item<QLabel>(kCardLabelId);
     // Meanings are data, never markup.
     m_cardLabel->setTextFormat(Qt::PlainText);
+    // The label fills its own background, in the bar's colour or in the
+    // sampled one: a widget that paints all of itself is repainted alone,
+    // where a label that leaves its background to the bar has Qt repaint the
+    // bar beneath it first, at every keystroke of the free answer bar.
+    m_cardLabel->setAutoFillBackground(true);
     connect(m_revealButton, &QPushButton::clicked, this, [this] { OnReveal(); });
     // Where the learner puts the bar is its own place from then on.
     InstallBarDragging(this, [this] { m_shiftedLeft = 0; });
@@ -319,7 +325,6 @@ void CKadoDlg::RefreshCardLook()
                               ReadableOn(JudgementColour(m_judgement), labelPalette.color(QPalette::Window)));
     // Every keystroke of the free bar comes through here; setting an equal
     // palette or font still makes Qt re-resolve and re-lay out the label.
-    m_cardLabel->setAutoFillBackground(m_look.SeeThrough());
     if (m_cardLabel->palette() != labelPalette)
         m_cardLabel->setPalette(labelPalette);
     const QFont& font = m_revealed ? PhoneticFont : GothicFont;

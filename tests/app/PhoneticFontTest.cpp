@@ -126,6 +126,7 @@ protected:
         QFont::removeSubstitutions(QString::fromLatin1(kPhoneticFace));
         RegisterPhoneticFont(kBuiltFont);
         CreateDrawingObjects();
+        CreateBarFonts();
     }
 };
 
@@ -142,6 +143,7 @@ TEST_P(PhoneticFontCheck, RegistersOnlyAFontThatDrawsTheCodes_ElseGothicAndOneLi
     const std::string standardError = ::testing::internal::GetCapturedStderr();
     InstallFontSubstitutions();
     CreateDrawingObjects();
+    CreateBarFonts();
 
     EXPECT_EQ(CodesDrawnBy(PhoneticFont), QString::fromLatin1(kPhoneticCodeCharacters));
     if (reason.isEmpty()) {

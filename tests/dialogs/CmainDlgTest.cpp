@@ -3,6 +3,8 @@
 #include "app/WinMessages.h"
 #include "dialogs/CtestInputDlg.h"
 #include "drill/CKadoDlg.h"
+#include "history/ChistoryDlg.h"
+#include "history/CshowHistoryDlg.h"
 #include "store/Database.h"
 #include "store/ListSync.h"
 #include "store/Preload.h"
@@ -35,6 +37,7 @@ const QString kLoadingText = QStringLiteral("読取中...");
 
 // What the drill bar was given when its modal run started.
 struct DrillRun {
+    const CKadoDlg* bar = nullptr;
     int mode = -1;
     std::string listName;
     std::vector<std::string> words;
@@ -59,15 +62,15 @@ public:
             controlLoaded.store(true, std::memory_order_release);
         }
         modal.SetDialogHandler([this](CDialog& dialog, const std::function<int()>& runModal) {
-            if (&dialog == &dlg.m_drillBar) {
-                drillRuns.push_back({dlg.m_drillBar.m_mode, dlg.m_drillBar.m_listName, PassWords(),
-                                     dlg.m_drillBar.m_levelFilter, dlg.isVisible()});
+            if (auto* bar = qobject_cast<CKadoDlg*>(&dialog)) {
+                drillRuns.push_back({bar, bar->m_mode, bar->m_listName, PassWords(*bar), bar->m_levelFilter,
+                                     dlg.isVisible()});
                 return realDrills ? runModal() : int(ModalSeam::IDOK);
             }
-            if (&dialog == &dlg.m_drillBar.m_resultDlg)
+            if (qobject_cast<ChistoryDlg*>(&dialog))
                 return resultDialogAnswer;
-            if (&dialog == &dlg.m_showHistoryDlg) {
-                browserRuns.push_back({dlg.m_showHistoryDlg.m_listName, dlg.m_showHistoryDlg.m_wordCount});
+            if (auto* browser = qobject_cast<CshowHistoryDlg*>(&dialog)) {
+                browserRuns.push_back({browser->m_listName, browser->m_wordCount});
                 return int(ModalSeam::IDOK);
             }
             return runModal();
@@ -160,10 +163,10 @@ public:
     int resultDialogAnswer = ModalSeam::IDOK;
 
 private:
-    std::vector<std::string> PassWords()
+    static std::vector<std::string> PassWords(const CKadoDlg& bar)
     {
         std::vector<std::string> words;
-        for (const WordCard& card : dlg.m_drillBar.m_passCards)
+        for (const WordCard& card : bar.m_passCards)
             words.push_back(card.word);
         return words;
     }
@@ -200,7 +203,6 @@ TEST(MainDialog, Init_ListedFirstList_ShowsListsModesAndStoredRange)
         EXPECT_TRUE(h.Combo(1013)->isEnabled());
         EXPECT_FALSE(h.dlg.findChild<QCheckBox*>(QStringLiteral("1032"))->isChecked());
         EXPECT_FALSE(h.PreloadTimer()->isActive());
-        EXPECT_EQ(h.dlg.m_showHistoryDlg.m_wordCount, 30);
     });
     h.ExpectBoxes({});
 }
@@ -231,6 +233,40 @@ TEST(MainDialog, Layout_EveryControlOnTopAtItsCentreAndTextsFit)
         }
         auto* check = h.dlg.findChild<QCheckBox*>(QStringLiteral("1032"));
         EXPECT_LE(check->sizeHint().width(), check->width());
+    });
+}
+
+// The range fields take ASCII digits alone, as the range check reads them:
+// other characters are dropped as they are typed, and a paste that holds
+// one is refused whole.
+TEST(MainDialog, RangeFields_TakeAsciiDigitsOnly)
+{
+    const struct {
+        const char* text;
+        const char* typed;
+        const char* pasted;
+    } cases[] = {
+        {"0123456789", "0123456789", "0123456789"},
+        {"1a2", "12", ""},
+        {"-5", "5", ""},
+        {"+3 4", "34", ""},
+        {"１٣7", "7", ""}, // full-width one, Arabic-Indic three
+    };
+    MainDialogHarness h;
+    h.Run([&] {
+        for (const auto& c : cases) {
+            for (int id : {1026, 1027}) {
+                SCOPED_TRACE(std::string(c.text) + " in " + std::to_string(id));
+                QLineEdit* edit = h.Edit(id);
+                edit->clear();
+                for (QChar character : QString::fromUtf8(c.text))
+                    QTest::sendKeyEvent(QTest::Click, edit, Qt::Key_unknown, QString(character), Qt::NoModifier);
+                EXPECT_EQ(edit->text(), QString::fromUtf8(c.typed));
+                edit->clear();
+                edit->insert(QString::fromUtf8(c.text));
+                EXPECT_EQ(edit->text(), QString::fromUtf8(c.pasted));
+            }
+        }
     });
 }
 
@@ -548,7 +584,7 @@ TEST(MainDialog, EveryEndOfARealDrill_MainDialogBackAndItsRunGoesOn)
             [&] {
                 h.Type(1026, "1");
                 h.Type(1027, "2");
-                QTimer::singleShot(0, &h.dlg.m_drillBar, [&] { c.end(h.dlg.m_drillBar); });
+                QTimer::singleShot(0, &h.dlg.DrillBar(), [&] { c.end(h.dlg.DrillBar()); });
                 h.ClickStart();
                 QTimer::singleShot(0, &h.dlg, [&] {
                     shownAfterDrill = h.dlg.isVisible();
@@ -558,7 +594,7 @@ TEST(MainDialog, EveryEndOfARealDrill_MainDialogBackAndItsRunGoesOn)
             false);
         EXPECT_TRUE(shownAfterDrill);
         EXPECT_EQ(result, ModalSeam::IDCANCEL);
-        EXPECT_FALSE(h.dlg.m_drillBar.isVisible());
+        EXPECT_FALSE(h.dlg.DrillBar().isVisible());
         ASSERT_EQ(h.drillRuns.size(), 1u);
         EXPECT_FALSE(h.drillRuns[0].mainDialogVisible);
     }
@@ -577,6 +613,9 @@ TEST(MainDialog, SecondStart_SameList_TakesNewRange)
     });
     h.ExpectBoxes({});
     ASSERT_EQ(h.drillRuns.size(), 2u);
+    // One drill bar, built at the first Start, serves every drill.
+    EXPECT_EQ(h.drillRuns[0].bar, &h.dlg.DrillBar());
+    EXPECT_EQ(h.drillRuns[1].bar, &h.dlg.DrillBar());
     EXPECT_EQ(h.drillRuns[1].words, h.Words("DUO", 10, 20));
     EXPECT_EQ(FindWordList("DUO")->beg, 10);
     EXPECT_EQ(FindWordList("DUO")->end, 20);

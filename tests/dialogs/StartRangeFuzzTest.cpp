@@ -6,6 +6,7 @@
 // must follow the same model.
 #include "dialogs/CmainDlg.h"
 #include "dialogs/StartRange.h"
+#include "drill/CKadoDlg.h"
 #include "store/ListSync.h"
 #include "store/WordStore.h"
 #include "support/ModalRun.h"
@@ -160,10 +161,10 @@ TEST(StartRangeFuzz, RandomTextsThroughStart_StoreBoxAndDrillAsTheModelSays)
     int drills = 0;
     std::size_t drillWords = 0;
     modal.SetDialogHandler([&](CDialog& dialog, const std::function<int()>& runModal) {
-        if (&dialog != &dlg.m_drillBar)
+        if (&dialog != &dlg.DrillBar())
             return runModal();
         ++drills;
-        drillWords = dlg.m_drillBar.m_passCards.size();
+        drillWords = dlg.DrillBar().m_passCards.size();
         return 0;
     });
     std::mt19937 random(20);

@@ -43,6 +43,21 @@ protected:
     }
 };
 
+// Counts the paint events a widget receives.
+class Paints : public QObject {
+public:
+    explicit Paints(QWidget* widget) { widget->installEventFilter(this); }
+    int count = 0;
+
+protected:
+    bool eventFilter(QObject*, QEvent* event) override
+    {
+        if (event->type() == QEvent::Paint)
+            ++count;
+        return false;
+    }
+};
+
 struct DrillState {
     std::size_t current;
     std::int32_t position;
@@ -258,6 +273,38 @@ TEST_F(DrillBarTest, Spell_EveryChangeOfTheEdit_JudgedInTheCardsColour)
     });
 }
 
+// Each keystroke of the free answer bar recolours the card: the label
+// repaints itself, in either look, and the bar beneath it is left alone.
+TEST_F(DrillBarTest, Spell_Keystroke_RepaintsTheCardLabelAlone)
+{
+    Select(CKadoDlg::kFree);
+    harness.Run(bar, [&](CKadoDlg& b) {
+        for (bool seeThrough : {false, true}) {
+            SCOPED_TRACE(seeThrough ? "see-through" : "plain");
+            if (seeThrough) {
+                SendMessage(&b, WM_DRILL_SEETHROUGH);
+                ASSERT_TRUE(WaitUntil([&] { return b.isVisible(); }));
+            }
+            // The first keys judge the card for the first time and settle the
+            // keyboard in the answer bar; the keys after them are the round
+            // that repeats while the learner types.
+            b.m_freeAnswerBar->m_answerEdit->clear();
+            for (QChar key : QStringLiteral("ap")) {
+                QTest::keyClicks(b.m_freeAnswerBar->m_answerEdit, QString(key));
+                QCoreApplication::processEvents();
+            }
+            const Paints barPaints(&b);
+            const Paints labelPaints(b.m_cardLabel);
+            for (QChar key : QStringLiteral("ple")) {
+                QTest::keyClicks(b.m_freeAnswerBar->m_answerEdit, QString(key));
+                QCoreApplication::processEvents();
+            }
+            EXPECT_GE(labelPaints.count, 3);
+            EXPECT_EQ(barPaints.count, 0);
+        }
+    });
+}
+
 TEST_F(DrillBarTest, Mark_Twice_TicksThenUnticksWhileCardKeepsKnownColour)
 {
     Select(CKadoDlg::kFree);
@@ -395,7 +442,8 @@ TEST_F(DrillBarTest, SeeThrough_TwiceTakesOneCopyAndHidesThenShowsButtons)
         EXPECT_FALSE(b.m_revealButton->isHidden());
         EXPECT_FALSE(answerBar->m_look.SeeThrough());
         EXPECT_FALSE(answerBar->m_nextButton->isHidden());
-        EXPECT_FALSE(b.m_cardLabel->autoFillBackground());
+        // The label fills its background in the bar's own colour again.
+        EXPECT_EQ(b.m_cardLabel->palette().color(QPalette::Window), b.palette().color(QPalette::Window));
         EXPECT_EQ(b.m_look.BackBrush().style(), Qt::NoBrush);
         EXPECT_TRUE(b.isVisible());
     });

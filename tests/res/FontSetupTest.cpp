@@ -1,5 +1,6 @@
 // The Windows faces of the bars and dialogs resolve to installed Japanese
-// fonts that can draw every built-in meaning.
+// fonts that can draw every built-in meaning, and the fonts are made of
+// those installed faces directly.
 #include "app/DrawingObjects.h"
 #include "app/FontSetup.h"
 #include "store/BuiltinLists.h"
@@ -17,12 +18,15 @@
 
 namespace {
 
-QFont Face(const char* family)
+QFont Face(const QString& family)
 {
-    QFont font(QString::fromLatin1(family));
+    QFont font(family);
     font.setPixelSize(15);
     return font;
 }
+
+// The face the dialogs and bars ask for in place of a Windows face.
+QFont DrawnFace(const char* windowsFace) { return Face(InstalledFace(QString::fromLatin1(windowsFace))); }
 
 QStringList CharactersWithoutGlyph(const QFont& face)
 {
@@ -44,7 +48,8 @@ QStringList CharactersWithoutGlyph(const QFont& face)
 TEST(FontSetup, MsGothic_ResolvesToFixedPitchIpaGothic)
 {
     InstallFontSubstitutions();
-    const QFont gothic = Face("MS Gothic");
+    const QFont gothic = DrawnFace("MS Gothic");
+    EXPECT_EQ(gothic.family(), QStringLiteral("IPAGothic"));
     EXPECT_EQ(QFontInfo(gothic).family(), QStringLiteral("IPAGothic"));
 
     const QFontMetricsF metrics(gothic);
@@ -57,17 +62,33 @@ TEST(FontSetup, MsGothic_ResolvesToFixedPitchIpaGothic)
 TEST(FontSetup, MsGothic_DrawsEveryBuiltinMeaning)
 {
     InstallFontSubstitutions();
-    EXPECT_EQ(CharactersWithoutGlyph(Face("MS Gothic")), QStringList{});
+    EXPECT_EQ(CharactersWithoutGlyph(DrawnFace("MS Gothic")), QStringList{});
 }
 
 TEST(FontSetup, System_ResolvesToAJapaneseFace)
 {
     InstallFontSubstitutions();
-    const QFont system = Face("System");
+    const QFont system = DrawnFace("System");
     const QStringList japanese = {QStringLiteral("IPAPGothic"), QStringLiteral("Noto Sans CJK JP"),
                                   QStringLiteral("IPAGothic")};
     EXPECT_TRUE(japanese.contains(QFontInfo(system).family())) << QFontInfo(system).family().toStdString();
     EXPECT_EQ(CharactersWithoutGlyph(system), QStringList{});
+}
+
+// Asked for directly, the installed face gives what Qt's own substitution
+// made of the Windows face: the same font, the same look.
+TEST(FontSetup, InstalledFace_IsWhatSubstitutionMadeOfTheWindowsFace)
+{
+    InstallFontSubstitutions();
+    for (const char* windowsFace : {"MS Gothic", "System"}) {
+        SCOPED_TRACE(windowsFace);
+        const QFontInfo substituted(Face(QString::fromLatin1(windowsFace)));
+        const QFontInfo direct(DrawnFace(windowsFace));
+        EXPECT_EQ(DrawnFace(windowsFace).family(), substituted.family());
+        EXPECT_EQ(direct.family(), substituted.family());
+        EXPECT_EQ(direct.styleName(), substituted.styleName());
+        EXPECT_EQ(direct.pixelSize(), substituted.pixelSize());
+    }
 }
 
 // The card label's height and the drill bar's widening by bytes were made
@@ -75,6 +96,7 @@ TEST(FontSetup, System_ResolvesToAJapaneseFace)
 // 15 pixels draws the phonetic text a sixth larger and overflows the label.
 TEST(FontSetup, BarFonts_HaveACellOf15PixelsInTheirOwnFaces)
 {
+    CreateBarFonts();
     EXPECT_EQ(QFontInfo(PhoneticFont).family(), QStringLiteral("triphibian"));
     EXPECT_EQ(QFontInfo(GothicFont).family(), QStringLiteral("IPAGothic"));
     for (const QFont* font : {&PhoneticFont, &GothicFont}) {
