@@ -8,11 +8,31 @@
 
 #include <QApplication>
 #include <QFontDatabase>
+#include <cstdlib>
+#include <string_view>
 
 namespace {
 // The offscreen platform warns about every window operation it cannot do
 // (raise, size hints); in the middle of benchmark output that is noise.
 void DropMessages(QtMsgType, const QMessageLogContext&, const QString&) {}
+
+// Takes --rounds=N out of the command line: the keystroke benchmarks' fixed
+// number of rounds (0, the default: as many as Google Benchmark chooses).
+int TakeRounds(int& argc, char** argv)
+{
+    constexpr std::string_view kOption = "--rounds=";
+    int rounds = 0;
+    int kept = 1;
+    for (int i = 1; i < argc; ++i) {
+        const std::string_view argument = argv[i];
+        if (argument.starts_with(kOption))
+            rounds = std::atoi(argv[i] + kOption.size());
+        else
+            argv[kept++] = argv[i];
+    }
+    argc = kept;
+    return rounds;
+}
 } // namespace
 
 int main(int argc, char** argv)
@@ -21,6 +41,7 @@ int main(int argc, char** argv)
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     TakeBenchFolders(argc, argv);
+    const int rounds = TakeRounds(argc, argv);
     benchmark::Initialize(&argc, argv);
     QApplication application(argc, argv);
     QApplication::setApplicationName(QStringLiteral("vokabo"));
@@ -32,7 +53,7 @@ int main(int argc, char** argv)
         return 1;
     RegisterWriteBackBenchmarks();
     RegisterScalingBenchmarks();
-    RegisterKeystrokeBenchmarks();
+    RegisterKeystrokeBenchmarks(rounds);
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();
     ReleaseDrawingObjects();
