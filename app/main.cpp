@@ -1,7 +1,7 @@
-#include "app/AppIcon.h"
+#include "platform/AppIcon.h"
 #include "app/CKadoApp.h"
 #include "app/QtTranslations.h"
-#include "app/SessionKind.h"
+#include "platform/SessionKind.h"
 
 #include <QApplication>
 #include <QLocale>

@@ -2,12 +2,12 @@
 // mark, the box at each pass's end, and the drill's end with its write-back.
 #include "drill/CKadoDlg.h"
 
-#include "app/ModalSeam.h"
-#include "dialogs/CinputDlg.h"
-#include "dialogs/CtestInputDlg.h"
-#include "drill/AnswerFocus.h"
+#include "platform/ModalSeam.h"
+#include "bars/CinputDlg.h"
+#include "bars/CtestInputDlg.h"
+#include "bars/AnswerFocus.h"
 #include "drill/CardText.h"
-#include "history/CEditDescendant.h"
+#include "bars/CEditDescendant.h"
 #include "keyhook/KeyHook.h"
 #include "store/StoreWork.h"
 

@@ -1,9 +1,9 @@
 #include "history/ChistoryDlg.h"
 
-#include "app/ModalSeam.h"
-#include "app/SjisText.h"
-#include "app/WinMessages.h"
-#include "dialogs/CmainDlg.h"
+#include "platform/ModalSeam.h"
+#include "platform/SjisText.h"
+#include "platform/WinMessages.h"
+#include "maindlg/CmainDlg.h"
 #include "history/CComboListCtrl.h"
 #include "history/HistoryTables.h"
 #include "store/Database.h"

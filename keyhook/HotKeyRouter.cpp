@@ -12,7 +12,7 @@
 #include <QtGui/qguiapplication_platform.h>
 #endif
 #if KEYHOOK_HAVE_PORTAL
-#include "app/SessionKind.h"
+#include "platform/SessionKind.h"
 #include "keyhook/PortalHotKeys.h"
 #endif
 

@@ -3,7 +3,7 @@
 // save.db, and the result dialog's inputs.
 #include "DrillBarHarness.h"
 
-#include "app/SharedValues.h"
+#include "platform/SharedValues.h"
 #include "store/Database.h"
 #include "store/ListSync.h"
 #include "store/StoreWork.h"

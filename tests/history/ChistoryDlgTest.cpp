@@ -1,7 +1,7 @@
 // The drill result dialog: what it lists after a drill and how levels
 // chosen in it reach the cards.
-#include "app/WinMessages.h"
-#include "dialogs/CmainDlg.h"
+#include "platform/WinMessages.h"
+#include "maindlg/CmainDlg.h"
 #include "history/CComboListCtrl.h"
 #include "history/CInPlaceCombo.h"
 #include "history/ChistoryDlg.h"

@@ -1,6 +1,6 @@
 // The statistics browser: paging through a list's stored counters and
 // saving level changes of the page on display.
-#include "dialogs/CmainDlg.h"
+#include "maindlg/CmainDlg.h"
 #include "history/CComboListCtrl.h"
 #include "history/CInPlaceCombo.h"
 #include "history/CshowHistoryDlg.h"

@@ -1,0 +1,18 @@
+#include "platform/WinMessages.h"
+
+#include <QCoreApplication>
+
+long SendMessage(QObject* receiver, int message, quintptr wParam, void* lParam)
+{
+    if (!receiver)
+        return 0;
+    WinMessage event(message, wParam, lParam);
+    QCoreApplication::sendEvent(receiver, &event);
+    return event.result;
+}
+
+void PostMessage(QObject* receiver, int message)
+{
+    if (receiver)
+        QCoreApplication::postEvent(receiver, new QEvent(static_cast<QEvent::Type>(message)));
+}

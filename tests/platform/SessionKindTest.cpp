@@ -1,0 +1,157 @@
+// The session kind, which decides the windows' platform before Qt starts,
+// and the real program started where there is no display to use.
+#include "platform/SessionKind.h"
+
+#include <QDir>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+#include <string>
+#include <sys/resource.h>
+#include <sys/socket.h>
+#include <sys/un.h>
+#include <unistd.h>
+#include <vector>
+
+TEST(SessionKind, EachSession_PlatformFollowsTheChoiceTheDisplaysAndWhetherTheyAnswer)
+{
+    struct Case {
+        const char* platform;
+        const char* x11;
+        const char* wayland;
+        const char* runtime;
+        bool x11Answers;
+        bool waylandAnswers;
+        SessionKind expected;
+        const char* waylandAsked; // the compositor's socket, when it is asked
+    };
+    const char* run = "/run/user/1000";
+    const Case cases[] = {
+        {nullptr, nullptr, nullptr, run, true, true, SessionKind::NoDisplay, nullptr},
+        {"", "", "", run, true, true, SessionKind::NoDisplay, nullptr},
+        {nullptr, ":1", nullptr, run, true, true, SessionKind::X11, nullptr},
+        {nullptr, ":1", "", run, true, true, SessionKind::X11, nullptr},
+        // A stale DISPLAY: Qt's xcb platform would abort on it.
+        {nullptr, ":1", "", run, false, true, SessionKind::X11Silent, nullptr},
+        {nullptr, ":1", "wayland-0", run, true, false, SessionKind::WaylandWithXWayland, nullptr},
+        {nullptr, ":1", "wayland-0", run, false, true, SessionKind::WaylandOnly, "/run/user/1000/wayland-0"},
+        {nullptr, nullptr, "wayland-0", run, true, true, SessionKind::WaylandOnly, "/run/user/1000/wayland-0"},
+        {nullptr, "", "wayland-0", run, true, true, SessionKind::WaylandOnly, "/run/user/1000/wayland-0"},
+        {nullptr, nullptr, "/tmp/w/socket", nullptr, true, true, SessionKind::WaylandOnly, "/tmp/w/socket"},
+        // A compositor gone, and no X server to fall back on.
+        {nullptr, nullptr, "wayland-0", run, true, false, SessionKind::WaylandSilent, "/run/user/1000/wayland-0"},
+        {nullptr, ":1", "wayland-0", run, false, false, SessionKind::WaylandSilent, "/run/user/1000/wayland-0"},
+        // A relative name without an absolute runtime folder names no socket.
+        {nullptr, nullptr, "wayland-0", nullptr, true, true, SessionKind::WaylandSilent, nullptr},
+        {nullptr, nullptr, "wayland-0", "run", true, true, SessionKind::WaylandSilent, nullptr},
+        {"wayland", ":1", "wayland-0", run, false, false, SessionKind::PlatformChosen, nullptr},
+        {"offscreen", nullptr, nullptr, run, false, false, SessionKind::PlatformChosen, nullptr},
+        {"xcb", ":1", nullptr, run, false, false, SessionKind::PlatformChosen, nullptr},
+        {"", ":1", "wayland-0", run, true, true, SessionKind::WaylandWithXWayland, nullptr},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::string(c.platform ? c.platform : "-") + " " + (c.x11 ? c.x11 : "-") + " " +
+                     (c.wayland ? c.wayland : "-") + " " + (c.runtime ? c.runtime : "-") +
+                     (c.x11Answers ? " x11 answers" : " x11 silent") +
+                     (c.waylandAnswers ? " wayland answers" : " wayland silent"));
+        std::vector<std::string> x11Asked;
+        std::vector<std::string> waylandAsked;
+        const auto x11 = [&](const char* display) {
+            x11Asked.emplace_back(display);
+            return c.x11Answers;
+        };
+        const auto wayland = [&](const char* socket) {
+            waylandAsked.emplace_back(socket);
+            return c.waylandAnswers;
+        };
+        EXPECT_EQ(DecideSessionKind({c.platform, c.x11, c.wayland, c.runtime}, x11, wayland), c.expected);
+        // The X server named in DISPLAY is the one asked, and a chosen
+        // platform is not second-guessed.
+        for (const std::string& display : x11Asked)
+            EXPECT_EQ(display, c.x11);
+        if (c.platform && *c.platform) {
+            EXPECT_TRUE(x11Asked.empty());
+        }
+        EXPECT_EQ(waylandAsked, c.waylandAsked ? std::vector<std::string>{c.waylandAsked} : std::vector<std::string>{});
+    }
+}
+
+namespace {
+
+// A socket file whose compositor is gone: connecting to it is refused.
+bool LeaveStaleSocket(const QString& path)
+{
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    const QByteArray bytes = path.toLocal8Bit();
+    if (static_cast<std::size_t>(bytes.size()) >= sizeof address.sun_path)
+        return false;
+    std::copy(bytes.begin(), bytes.end(), address.sun_path);
+    const int fd = ::socket(AF_UNIX, SOCK_STREAM, 0);
+    const bool bound = fd >= 0 && ::bind(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address) == 0;
+    if (fd >= 0)
+        ::close(fd);
+    return bound;
+}
+
+} // namespace
+
+// Without a display that answers, the program ends by itself with one line
+// of its own, before Qt can abort (and leave a core file in the data folder)
+// and before save.db is made.
+TEST(Startup, NoDisplayOrOneThatDoesNotAnswer_OneLineExitOneNoCore)
+{
+    // :87 has no server here, and wayland-87 no compositor.
+    ASSERT_FALSE(QFile::exists(QStringLiteral("/tmp/.X11-unix/X87")));
+    QTemporaryDir runtime;
+    ASSERT_TRUE(LeaveStaleSocket(runtime.filePath(QStringLiteral("stale-0"))));
+    struct Case {
+        const char* name;
+        std::vector<std::pair<const char*, QString>> variables;
+        QString expected;
+    };
+    const std::vector<Case> cases = {
+        {"nothing set", {}, QString::fromLatin1(kNoDisplayMessage)},
+        {"X server gone", {{"DISPLAY", QStringLiteral(":87")}}, QString::asprintf(kX11SilentMessage, ":87")},
+        {"compositor gone",
+         {{"WAYLAND_DISPLAY", QStringLiteral("wayland-87")}, {"XDG_RUNTIME_DIR", runtime.path()}},
+         QString::asprintf(kWaylandSilentMessage, "wayland-87")},
+        {"compositor's socket left behind, X server gone",
+         {{"WAYLAND_DISPLAY", QStringLiteral("stale-0")},
+          {"XDG_RUNTIME_DIR", runtime.path()},
+          {"DISPLAY", QStringLiteral(":87")}},
+         QString::asprintf(kWaylandSilentMessage, "stale-0")},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM", "XDG_SESSION_TYPE"})
+            environment.remove(QString::fromLatin1(name));
+        for (const auto& [name, value] : c.variables)
+            environment.insert(QString::fromLatin1(name), value);
+        QTemporaryDir folder;
+        QProcess program;
+        program.setWorkingDirectory(folder.path());
+        program.setProcessEnvironment(environment);
+        // An abort would leave its core file where the kernel is told to.
+        program.setChildProcessModifier([] {
+            rlimit core{};
+            ::getrlimit(RLIMIT_CORE, &core);
+            core.rlim_cur = core.rlim_max;
+            ::setrlimit(RLIMIT_CORE, &core);
+        });
+
+        program.start(QStringLiteral(VOKABO_BINARY), {});
+        ASSERT_TRUE(program.waitForFinished(30000));
+
+        EXPECT_EQ(program.exitStatus(), QProcess::NormalExit);
+        EXPECT_EQ(program.exitCode(), 1);
+        EXPECT_EQ(program.readAllStandardError().toStdString(), c.expected.toStdString());
+        EXPECT_EQ(QDir(folder.path())
+                      .entryList(QDir::NoDotAndDotDot | QDir::AllEntries | QDir::Hidden)
+                      .join(QLatin1Char(' '))
+                      .toStdString(),
+                  "");
+    }
+}
