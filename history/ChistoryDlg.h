@@ -1,6 +1,5 @@
 #pragma once
 #include "platform/CDialog.h"
-#include "drill/DrillSelection.h"
 #include "store/WordStore.h"
 
 #include <cstdint>

@@ -5,6 +5,7 @@
 #include "platform/SjisText.h"
 #include "bars/BarLook.h"
 #include "maindlg/StartRange.h"
+#include "res/Texts.h"
 #include "store/BuiltinLists.h"
 #include "store/StoreWork.h"
 #include "store/WordStore.h"

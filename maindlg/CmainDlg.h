@@ -20,7 +20,6 @@ class CmainDlg : public CDialog {
 public:
     static constexpr char kLoadingText[] = "読取中...";
     static constexpr char kWaitForLoadText[] = "読取中、暫くお待ちください";
-    static constexpr char kNoSuchWordListText[] = "no such wordlist!";
     static constexpr char kSelectionInvalidText[] = "selection invalid";
     static constexpr int kPreloadPollMs = 1000;
 

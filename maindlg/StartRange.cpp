@@ -1,17 +1,6 @@
 #include "maindlg/StartRange.h"
 
-#include <climits>
-#include <cstdlib>
-
-std::int32_t ReadDecimal(const std::string& text)
-{
-    const long value = std::strtol(text.c_str(), nullptr, 10);
-    if (value > INT32_MAX)
-        return INT32_MAX;
-    if (value < INT32_MIN)
-        return INT32_MIN;
-    return static_cast<std::int32_t>(value);
-}
+#include "platform/ReadDecimal.h"
 
 StartRange StartRange::Check(const std::string& firstText, const std::string& lastText, std::int32_t wordCount)
 {

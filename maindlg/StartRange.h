@@ -22,8 +22,3 @@ struct StartRange {
     // words is refused before the texts are looked at.
     static StartRange Check(const std::string& firstText, const std::string& lastText, std::int32_t wordCount);
 };
-
-// A decimal number as the classic runtime reads it: leading blanks, an
-// optional sign, the leading digits; 0 when there are none. Values beyond
-// 32 bits saturate at INT32_MIN / INT32_MAX instead of wrapping.
-std::int32_t ReadDecimal(const std::string& text);
