@@ -18,8 +18,8 @@ enum class SessionKind {
 
 // A Wayland compositor runs the session, whatever platform our windows use:
 // the session says so in XDG_SESSION_TYPE, and a compositor started without
-// a session manager names its socket in WAYLAND_DISPLAY. Header-only, so the
-// hot-key library asks the same question without linking the windows.
+// a session manager names its socket in WAYLAND_DISPLAY. Start-up tells
+// the hot-key library the answer.
 inline bool IsWaylandSession()
 {
     const char* type = std::getenv("XDG_SESSION_TYPE");
