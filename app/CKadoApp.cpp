@@ -1,10 +1,10 @@
 #include "app/CKadoApp.h"
 
-#include "app/DrawingObjects.h"
-#include "app/FontSetup.h"
+#include "platform/DrawingObjects.h"
+#include "platform/FontSetup.h"
 #include "app/InstanceGuard.h"
 #include "app/SessionEnd.h"
-#include "dialogs/CmainDlg.h"
+#include "maindlg/CmainDlg.h"
 #include "store/Database.h"
 #include "store/ListSync.h"
 #include "store/Preload.h"

@@ -1,7 +1,7 @@
 #include "app/InstanceGuard.h"
 
-#include "app/SharedValues.h"
-#include "app/WinMessages.h"
+#include "platform/SharedValues.h"
+#include "platform/WinMessages.h"
 
 #include <QDeadlineTimer>
 #include <QDir>

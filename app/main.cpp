@@ -1,7 +1,8 @@
-#include "app/AppIcon.h"
+#include "platform/AppIcon.h"
 #include "app/CKadoApp.h"
 #include "app/QtTranslations.h"
-#include "app/SessionKind.h"
+#include "platform/SessionKind.h"
+#include "keyhook/KeyHook.h"
 
 #include <QApplication>
 #include <QLocale>
@@ -38,6 +39,7 @@ int main(int argc, char** argv)
     QGuiApplication::setDesktopFileName(QStringLiteral(VOKABO_APP_ID));
     QApplication::setWindowIcon(VokaboIcon());
     InstallQtTranslations(QLocale::system());
+    SetKeyHookSession(IsWaylandSession() ? KeyHookSession::Wayland : KeyHookSession::Other);
     CKadoApp theApp;
     return theApp.InitInstance();
 }

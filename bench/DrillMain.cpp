@@ -3,8 +3,8 @@
 #include "BenchSupport.h"
 #include "DrillBench.h"
 
-#include "app/DrawingObjects.h"
-#include "app/FontSetup.h"
+#include "platform/DrawingObjects.h"
+#include "platform/FontSetup.h"
 
 #include <QApplication>
 #include <QFontDatabase>

@@ -2,13 +2,13 @@
 
 #include "BenchSupport.h"
 
-#include "app/CDialog.h"
-#include "app/ModalSeam.h"
-#include "app/WinMessages.h"
-#include "dialogs/CinputDlg.h"
-#include "dialogs/CtestInputDlg.h"
+#include "platform/CDialog.h"
+#include "platform/ModalSeam.h"
+#include "platform/WinMessages.h"
+#include "bars/CinputDlg.h"
+#include "bars/CtestInputDlg.h"
 #include "drill/CKadoDlg.h"
-#include "history/CEditDescendant.h"
+#include "bars/CEditDescendant.h"
 #include "store/Database.h"
 
 #include <QCheckBox>

@@ -12,11 +12,11 @@
 #include "DrillBench.h"
 #include "DrillRunner.h"
 
-#include "app/DrawingObjects.h"
-#include "app/SjisText.h"
-#include "dialogs/CtestInputDlg.h"
+#include "platform/DrawingObjects.h"
+#include "platform/SjisText.h"
+#include "bars/CtestInputDlg.h"
 #include "drill/CKadoDlg.h"
-#include "history/CEditDescendant.h"
+#include "bars/CEditDescendant.h"
 #include "store/BuiltinLists.h"
 
 #include <QCoreApplication>

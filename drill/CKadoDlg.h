@@ -7,10 +7,10 @@
 #include <string>
 #include <vector>
 
-#include "app/CDialog.h"
-#include "dialogs/SeeThroughLook.h"
+#include "bars/SeeThroughLook.h"
 #include "drill/DrillPass.h"
-#include "drill/ScreenCopyWait.h"
+#include "platform/CDialog.h"
+#include "platform/ScreenCopyWait.h"
 #include "history/ChistoryDlg.h"
 
 class CinputDlg;

@@ -3,10 +3,10 @@
 // drill's end with its write-back.
 #include "drill/CKadoDlg.h"
 
-#include "app/ModalSeam.h"
-#include "dialogs/CinputDlg.h"
-#include "dialogs/CtestInputDlg.h"
+#include "bars/CinputDlg.h"
+#include "bars/CtestInputDlg.h"
 #include "drill/DrillTexts.h"
+#include "platform/ModalSeam.h"
 #include "keyhook/KeyHook.h"
 #include "store/StoreWork.h"
 

@@ -1,6 +1,6 @@
 #include "history/CComboListCtrl.h"
 
-#include "app/WinMessages.h"
+#include "platform/WinMessages.h"
 #include "history/CInPlaceCombo.h"
 #include "history/CInPlaceEdit.h"
 

@@ -1,9 +1,9 @@
 #include "history/ChistoryDlg.h"
 
-#include "app/ModalSeam.h"
-#include "app/SjisText.h"
-#include "app/WinMessages.h"
-#include "dialogs/CmainDlg.h"
+#include "platform/ModalSeam.h"
+#include "platform/SjisText.h"
+#include "platform/WinMessages.h"
+#include "res/Texts.h"
 #include "history/CComboListCtrl.h"
 #include "history/HistoryTables.h"
 #include "store/Database.h"
@@ -96,7 +96,7 @@ void ChistoryDlg::OnOK()
 {
     WordListState* list = FindWordList(std::string_view(m_listName, strnlen(m_listName, sizeof m_listName)));
     if (!list) {
-        ModalSeam::MessageBox(this, QString::fromUtf8(CmainDlg::kNoSuchWordListText));
+        ModalSeam::MessageBox(this, QString::fromUtf8(kNoSuchWordListText));
         return;
     }
     {

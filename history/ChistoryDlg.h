@@ -1,6 +1,5 @@
 #pragma once
-#include "app/CDialog.h"
-#include "drill/DrillSelection.h"
+#include "platform/CDialog.h"
 #include "store/WordStore.h"
 
 #include <cstdint>

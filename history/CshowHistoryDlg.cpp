@@ -1,10 +1,10 @@
 #include "history/CshowHistoryDlg.h"
 
-#include "app/ModalSeam.h"
-#include "app/SjisText.h"
-#include "app/WinMessages.h"
-#include "dialogs/CmainDlg.h"
-#include "dialogs/StartRange.h"
+#include "platform/ModalSeam.h"
+#include "platform/ReadDecimal.h"
+#include "platform/SjisText.h"
+#include "platform/WinMessages.h"
+#include "res/Texts.h"
 #include "history/CComboListCtrl.h"
 #include "history/HistoryTables.h"
 #include "store/Database.h"
@@ -104,7 +104,7 @@ void CshowHistoryDlg::LoadPage()
     const std::map<std::string, StoredCounters> counters = ReadPageCounters(ListName(), first, kPageSize);
     const WordListState* list = FindWordList(ListName());
     if (!list) {
-        ModalSeam::MessageBox(this, QString::fromUtf8(CmainDlg::kNoSuchWordListText));
+        ModalSeam::MessageBox(this, QString::fromUtf8(kNoSuchWordListText));
         return;
     }
     const std::int64_t cardCount = static_cast<std::int64_t>(list->cards.size());
@@ -176,7 +176,7 @@ void CshowHistoryDlg::OnBnClickedSave()
 {
     WordListState* list = FindWordList(ListName());
     if (!list) {
-        ModalSeam::MessageBox(this, QString::fromUtf8(CmainDlg::kNoSuchWordListText));
+        ModalSeam::MessageBox(this, QString::fromUtf8(kNoSuchWordListText));
         return;
     }
     // The list synchronisation reads card levels under this lock.

@@ -1,5 +1,5 @@
 #pragma once
-#include "app/CDialog.h"
+#include "platform/CDialog.h"
 
 #include <QStringList>
 #include <cstdint>

@@ -1,6 +1,6 @@
 #include "history/InPlaceEditor.h"
 
-#include "app/WinMessages.h"
+#include "platform/WinMessages.h"
 #include "history/CComboListCtrl.h"
 
 #include <QApplication>

@@ -12,7 +12,6 @@
 #include <QtGui/qguiapplication_platform.h>
 #endif
 #if KEYHOOK_HAVE_PORTAL
-#include "app/SessionKind.h"
 #include "keyhook/PortalHotKeys.h"
 #endif
 
@@ -29,12 +28,12 @@ namespace {
 // last resort.
 using Backends = std::vector<std::unique_ptr<HotKeyBackend>>;
 
-Backends platformBackends([[maybe_unused]] HotKeyRouter* router, const HotKeyBackend::Sink& sink,
-                          [[maybe_unused]] const std::function<void()>& changed)
+Backends platformBackends([[maybe_unused]] KeyHookSession session, [[maybe_unused]] HotKeyRouter* router,
+                          const HotKeyBackend::Sink& sink, [[maybe_unused]] const std::function<void()>& changed)
 {
     Backends backends;
 #if KEYHOOK_HAVE_PORTAL
-    if (IsWaylandSession())
+    if (session == KeyHookSession::Wayland)
         backends.push_back(std::make_unique<PortalHotKeys>(sink, changed, router));
 #endif
 #if KEYHOOK_HAVE_X11
@@ -51,9 +50,9 @@ Backends platformBackends([[maybe_unused]] HotKeyRouter* router, const HotKeyBac
 
 } // namespace
 
-HotKeyRouter::HotKeyRouter(QObject* parent)
+HotKeyRouter::HotKeyRouter(KeyHookSession session, QObject* parent)
     : QObject(parent)
-    , m_backends(platformBackends(this, [this](int message) { deliver(message); }, [this] { update(); }))
+    , m_backends(platformBackends(session, this, [this](int message) { deliver(message); }, [this] { update(); }))
 {
 }
 

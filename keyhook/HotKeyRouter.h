@@ -1,5 +1,7 @@
 #pragma once
 
+#include "keyhook/KeyHook.h"
+
 #include <QObject>
 #include <QPointer>
 #include <memory>
@@ -8,14 +10,15 @@
 class HotKeyBackend;
 
 // Routes the hot keys to the one target of the hook. It owns the backends
-// the session offers, best first, and keeps the first ready one switched on
-// exactly while a target is set and delivery is not suspended, so that no key
-// is taken from the user while nobody would receive it.
+// the session it is made for offers, best first, and keeps the first ready
+// one switched on exactly while a target is set and delivery is not
+// suspended, so that no key is taken from the user while nobody would
+// receive it.
 class HotKeyRouter final : public QObject {
     Q_OBJECT
 
 public:
-    explicit HotKeyRouter(QObject* parent = nullptr);
+    explicit HotKeyRouter(KeyHookSession session, QObject* parent = nullptr);
     ~HotKeyRouter() override;
 
     // nullptr removes the hook. A new target also ends a suspension. True

@@ -12,6 +12,7 @@ namespace {
 // while the application's windowing connection still exists to release the
 // keys on; as a child alone it would outlive that connection.
 QPointer<HotKeyRouter> router;
+KeyHookSession session = KeyHookSession::Other;
 
 void dropRouter()
 {
@@ -26,7 +27,7 @@ bool onApplicationThread()
 HotKeyRouter* routerForApplication()
 {
     if (!router) {
-        router = new HotKeyRouter(qGuiApp);
+        router = new HotKeyRouter(session, qGuiApp);
         qAddPostRoutine(dropRouter);
     }
     return router;
@@ -61,4 +62,14 @@ void OnKeyHook()
 {
     if (onApplicationThread() && router)
         router->setSuspended(false);
+}
+
+// The router picks its means when it is made; a router made for another
+// session goes, and the hook with it.
+void SetKeyHookSession(KeyHookSession kind)
+{
+    if (!onApplicationThread() || kind == session)
+        return;
+    session = kind;
+    dropRouter();
 }

@@ -18,6 +18,11 @@ inline constexpr int Minimize = 0x408;
 inline constexpr int SeeThrough = 0x409;
 }
 
+// The kind of desktop session, as the program decided it: the library reads
+// no environment of its own. In a Wayland session the desktop portal is
+// asked for the keys first.
+enum class KeyHookSession { Other, Wayland };
+
 // on != 0: set the hook for target, replacing any previous target and ending
 // a suspension left over from it. on == 0: remove the hook (threadId 0,
 // target nullptr). threadId is the caller's UI thread and only informational.
@@ -34,3 +39,9 @@ KEYHOOK_EXPORT void OffKeyHook();
 
 // Resume delivery after OffKeyHook.
 KEYHOOK_EXPORT void OnKeyHook();
+
+// Tells the library the session the program runs in (KeyHookSession::Other
+// until told), before the first SetKeyHook. Told another session later, it
+// removes the hook, and the next SetKeyHook chooses the means anew. Ignored
+// from another thread than the application's.
+KEYHOOK_EXPORT void SetKeyHookSession(KeyHookSession session);

@@ -1,6 +1,6 @@
 // The dialog resources of the program: numbers, control IDs, texts and
 // positions in dialog units, as the templates have always had them.
-#include "app/DialogTemplate.h"
+#include "res/DialogTemplate.h"
 
 namespace {
 

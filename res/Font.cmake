@@ -21,7 +21,7 @@ add_custom_command(
     VERBATIM)
 add_custom_target(triphibian_font ALL DEPENDS ${VOKABO_TRIPHIBIAN_TTF})
 # Whatever links the windows (the program, the Qt tests) finds the font built.
-add_dependencies(vokabo_ui triphibian_font)
+add_dependencies(vokabo_res triphibian_font)
 
 # The tests check the lists and the font against the same code table.
 configure_file(phonetic_code.tsv ${CMAKE_BINARY_DIR}/res/phonetic_code.tsv COPYONLY)

@@ -14,8 +14,4 @@ add_custom_command(
             ${PROJECT_SOURCE_DIR}/res/phonetic_code.tsv
     COMMENT "Generating the built-in word lists from store/wordlists.tsv"
     VERBATIM)
-# vokabo_store is defined in the top directory, and a custom command only
-# gets a build rule through a target of its own directory.
-add_custom_target(builtin_lists DEPENDS ${VOKABO_BUILTIN_LISTS_CPP})
-add_dependencies(vokabo_store builtin_lists)
 target_sources(vokabo_store PRIVATE ${CMAKE_CURRENT_LIST_DIR}/BuiltinLists.h ${VOKABO_BUILTIN_LISTS_CPP})

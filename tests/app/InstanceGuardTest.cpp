@@ -2,9 +2,9 @@
 // and against the real program.
 #include "RealProgram.h"
 #include "app/InstanceGuard.h"
-#include "app/SharedValues.h"
 #include "app/UnixSocket.h"
-#include "app/WinMessages.h"
+#include "platform/SharedValues.h"
+#include "platform/WinMessages.h"
 #include "tools/HostileFolder.h"
 
 #include <QCoreApplication>

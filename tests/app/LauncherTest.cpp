@@ -5,7 +5,7 @@
 // Each test installs the build into a folder of its own, as
 // `cmake --install` does for the package, and runs that launcher.
 #include "RealProgram.h"
-#include "app/FontSetup.h"
+#include "platform/FontSetup.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
 // The real message boxes: Qt's own texts follow the learner's language, the
 // program's stay as they are, and Return answers a question Yes.
-#include "app/ModalSeam.h"
+#include "platform/ModalSeam.h"
 #include "app/QtTranslations.h"
 
 #include <QAbstractButton>

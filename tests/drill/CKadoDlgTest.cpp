@@ -4,9 +4,9 @@
 #include "DrillBarHarness.h"
 #include "support/BarDrag.h"
 
-#include "app/DrawingObjects.h"
-#include "app/SharedValues.h"
-#include "dialogs/BarLook.h"
+#include "bars/BarLook.h"
+#include "platform/DrawingObjects.h"
+#include "platform/SharedValues.h"
 #include "support/StandInScreen.h"
 #include "support/TestDatabase.h"
 

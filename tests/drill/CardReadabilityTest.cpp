@@ -3,8 +3,8 @@
 // palette and in see-through mode over a dark and a grey screen.
 #include "DrillBarHarness.h"
 
-#include "app/DrawingObjects.h"
-#include "app/SharedValues.h"
+#include "platform/DrawingObjects.h"
+#include "platform/SharedValues.h"
 #include "support/StandInScreen.h"
 #include "support/TestDatabase.h"
 

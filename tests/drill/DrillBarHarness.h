@@ -2,12 +2,12 @@
 // Runs the drill bar's real modal run with a script that acts on it from
 // inside the run, the way a learner would, with every message box and the
 // result dialog answered by the test.
-#include "app/WinMessages.h"
-#include "dialogs/CinputDlg.h"
-#include "dialogs/CtestInputDlg.h"
+#include "platform/WinMessages.h"
+#include "bars/CinputDlg.h"
+#include "bars/CtestInputDlg.h"
 #include "drill/CKadoDlg.h"
+#include "bars/CEditDescendant.h"
 #include "drill/DrillTexts.h"
-#include "history/CEditDescendant.h"
 #include "store/Cp932.h"
 #include "support/ScriptedModal.h"
 

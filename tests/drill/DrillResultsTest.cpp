@@ -3,7 +3,7 @@
 // dialog's inputs. The rules of the passes are DrillPassTest's.
 #include "DrillBarHarness.h"
 
-#include "app/SharedValues.h"
+#include "platform/SharedValues.h"
 #include "store/Database.h"
 #include "store/ListSync.h"
 #include "store/StoreWork.h"

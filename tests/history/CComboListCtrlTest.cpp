@@ -1,4 +1,4 @@
-#include "app/WinMessages.h"
+#include "platform/WinMessages.h"
 #include "history/CComboListCtrl.h"
 #include "history/CInPlaceCombo.h"
 #include "history/CInPlaceEdit.h"

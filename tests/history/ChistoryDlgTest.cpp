@@ -1,7 +1,7 @@
 // The drill result dialog: what it lists after a drill and how levels
 // chosen in it reach the cards.
-#include "app/WinMessages.h"
-#include "dialogs/CmainDlg.h"
+#include "platform/WinMessages.h"
+#include "res/Texts.h"
 #include "history/CComboListCtrl.h"
 #include "history/CInPlaceCombo.h"
 #include "history/ChistoryDlg.h"
@@ -254,7 +254,7 @@ TEST_F(ResultDialog, OkForListMissingFromRegistry_SaysSoAndStaysOpen)
     });
     EXPECT_TRUE(openAfterOk);
     EXPECT_EQ(result, ModalSeam::IDCANCEL);
-    EXPECT_EQ(modal.Texts(), std::vector<QString>{CmainDlg::kNoSuchWordListText});
+    EXPECT_EQ(modal.Texts(), std::vector<QString>{kNoSuchWordListText});
     ASSERT_EQ(modal.Boxes().size(), 1u);
     EXPECT_EQ(modal.Boxes()[0].owner, &dlg);
     EXPECT_EQ(modal.Boxes()[0].icon, ModalSeam::Icon::Information);

@@ -1,6 +1,6 @@
 // The statistics browser: paging through a list's stored counters and
 // saving level changes of the page on display.
-#include "dialogs/CmainDlg.h"
+#include "res/Texts.h"
 #include "history/CComboListCtrl.h"
 #include "history/CInPlaceCombo.h"
 #include "history/CshowHistoryDlg.h"
@@ -316,7 +316,7 @@ TEST_F(Browser, ListMissingFromRegistry_SaysSoOnEveryLoadAndOnSave)
         Close();
     });
     EXPECT_TRUE(rows.empty());
-    const QString text = CmainDlg::kNoSuchWordListText;
+    const QString text = kNoSuchWordListText;
     EXPECT_EQ(modal.Texts(), (std::vector<QString>{text, text, text}));
     for (const auto& box : modal.Boxes())
         EXPECT_EQ(box.owner, &dlg);

@@ -62,7 +62,7 @@ protected:
         ASSERT_TRUE(error.isEmpty()) << error.toStdString();
         if (wanted.frontend && wanted.shortcuts && !portal.offers(ShortcutsPortal))
             GTEST_SKIP() << "this xdg-desktop-portal has no GlobalShortcuts (1.16 or later has)";
-        qputenv("XDG_SESSION_TYPE", "wayland");
+        SetKeyHookSession(KeyHookSession::Wayland);
     }
 
     void TearDown() override

@@ -3,11 +3,11 @@
 // behind it; without it there is no copy (XWayland's would be black), and
 // the bars keep their plain look.
 #include "PrivatePortal.h"
-#include "app/DrawingObjects.h"
-#include "app/ScreenCopy.h"
-#include "app/SharedValues.h"
-#include "app/WinMessages.h"
-#include "dialogs/CtestInputDlg.h"
+#include "platform/DrawingObjects.h"
+#include "platform/ScreenCopy.h"
+#include "platform/SharedValues.h"
+#include "platform/WinMessages.h"
+#include "bars/CtestInputDlg.h"
 #include "drill/DrillBarHarness.h"
 #include "support/TestDatabase.h"
 

@@ -1,9 +1,9 @@
 // See-through on scaled screens: the screen copy holds device pixels, the
 // bars are placed in logical ones.
-#include "dialogs/CinputDlg.h"
+#include "bars/CinputDlg.h"
 
-#include "app/DrawingObjects.h"
-#include "app/ScreenCopy.h"
+#include "platform/DrawingObjects.h"
+#include "platform/ScreenCopy.h"
 
 #include <QGuiApplication>
 #include <QScreen>

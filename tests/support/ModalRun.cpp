@@ -1,7 +1,7 @@
 #include "support/ModalRun.h"
 
-#include "app/CDialog.h"
-#include "app/ModalSeam.h"
+#include "platform/CDialog.h"
+#include "platform/ModalSeam.h"
 
 #include <QTest>
 #include <QTimer>

@@ -2,8 +2,8 @@
 #include <QApplication>
 #include <gtest/gtest.h>
 
-#include "app/DrawingObjects.h"
-#include "app/FontSetup.h"
+#include "platform/DrawingObjects.h"
+#include "platform/FontSetup.h"
 
 int main(int argc, char** argv)
 {

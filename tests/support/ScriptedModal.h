@@ -1,5 +1,5 @@
 #pragma once
-#include "app/ModalSeam.h"
+#include "platform/ModalSeam.h"
 
 #include <QString>
 #include <deque>

@@ -1,5 +1,5 @@
 #pragma once
-#include "app/DrawingObjects.h"
+#include "platform/DrawingObjects.h"
 
 #include <QGuiApplication>
 #include <QImage>

@@ -7,9 +7,9 @@
 //   a11y_windows test      a test drill: the drill bar and its answer bar
 //   a11y_windows result    the drill result dialog after a free drill of two words
 //   a11y_windows browser   the statistics browser of a two-word list
-#include "app/DrawingObjects.h"
-#include "app/FontSetup.h"
-#include "dialogs/CmainDlg.h"
+#include "platform/DrawingObjects.h"
+#include "platform/FontSetup.h"
+#include "maindlg/CmainDlg.h"
 #include "drill/CKadoDlg.h"
 #include "history/ChistoryDlg.h"
 #include "history/CshowHistoryDlg.h"

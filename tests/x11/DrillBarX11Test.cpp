@@ -4,7 +4,7 @@
 // the colour of what lies below it in see-through mode.
 #include "drill/DrillBarHarness.h"
 
-#include "app/SharedValues.h"
+#include "platform/SharedValues.h"
 #include "store/Database.h"
 #include "support/TestDatabase.h"
 

@@ -1,3 +1,0 @@
-#include "app/SharedValues.h"
-
-QPointer<QWidget> BarWindow;

@@ -1,0 +1,14 @@
+#include "platform/ReadDecimal.h"
+
+#include <climits>
+#include <cstdlib>
+
+std::int32_t ReadDecimal(const std::string& text)
+{
+    const long value = std::strtol(text.c_str(), nullptr, 10);
+    if (value > INT32_MAX)
+        return INT32_MAX;
+    if (value < INT32_MIN)
+        return INT32_MIN;
+    return static_cast<std::int32_t>(value);
+}

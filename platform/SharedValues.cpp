@@ -1,0 +1,3 @@
+#include "platform/SharedValues.h"
+
+QPointer<QWidget> BarWindow;
