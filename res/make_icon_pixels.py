@@ -61,6 +61,17 @@ def paeth(a, b, c):
     return b if pb <= pc else c
 
 
+# What each of PNG's row filters adds back to a byte, from the byte to its
+# left (a), the one above (b) and the one above that left one (c).
+PREDICTORS = {
+    0: lambda a, b, c: 0,
+    1: lambda a, b, c: a,
+    2: lambda a, b, c: b,
+    3: lambda a, b, c: (a + b) >> 1,
+    4: paeth,
+}
+
+
 def unfilter(raw, width, height, bpp):
     """The scanlines without their filter bytes, as one bytearray per row."""
     stride = width * bpp
@@ -70,24 +81,14 @@ def unfilter(raw, width, height, bpp):
     prior = bytearray(stride)
     for y in range(height):
         start = y * (stride + 1)
-        kind = raw[start]
+        predict = PREDICTORS.get(raw[start])
+        if predict is None:
+            raise PngError(f"row {y} has unknown filter type {raw[start]}")
         line = bytearray(raw[start + 1:start + 1 + stride])
         for i in range(stride):
             a = line[i - bpp] if i >= bpp else 0
-            b = prior[i]
             c = prior[i - bpp] if i >= bpp else 0
-            if kind == 0:
-                break
-            elif kind == 1:
-                line[i] = (line[i] + a) & 0xFF
-            elif kind == 2:
-                line[i] = (line[i] + b) & 0xFF
-            elif kind == 3:
-                line[i] = (line[i] + ((a + b) >> 1)) & 0xFF
-            elif kind == 4:
-                line[i] = (line[i] + paeth(a, b, c)) & 0xFF
-            else:
-                raise PngError(f"row {y} has unknown filter type {kind}")
+            line[i] = (line[i] + predict(a, prior[i], c)) & 0xFF
         rows.append(line)
         prior = line
     return rows
