@@ -2,6 +2,7 @@
 # becomes a C++ table at build time, so start-up needs no image reader, whose
 # format detection loads every image plugin of the system. The PNGs stay the
 # only source; the installed icons for the menu are the same files.
+
 # The sizes a window shows; the menu takes the larger files from the install.
 set(VOKABO_ICON_PNGS)
 foreach(size 16 32 48 64)
