@@ -1,19 +1,19 @@
 #include "platform/AppIcon.h"
 
-#include <QImageReader>
+#include "res/IconPixels.h"
+
+#include <QImage>
 #include <QPixmap>
 
 QIcon VokaboIcon()
 {
     QIcon icon;
-    // The sizes a window shows; the menu takes the larger files from the install.
-    for (int size : {16, 32, 48, 64}) {
-        // Named as PNG and read as such: a reader left to detect the format
-        // first loads every image plugin of the system to ask whether it
-        // reads PNG too.
-        QImageReader reader(QStringLiteral(":/icons/vokabo-%1.png").arg(size), "png");
-        reader.setAutoDetectImageFormat(false);
-        icon.addPixmap(QPixmap::fromImage(reader.read()));
+    for (const IconPixels& size : VokaboIconPixels()) {
+        // Wraps the compiled-in pixels without copying them; the pixmap makes
+        // its own copy in the window system's format.
+        const QImage image(reinterpret_cast<const uchar*>(size.argb), size.width, size.height,
+                           QImage::Format_ARGB32);
+        icon.addPixmap(QPixmap::fromImage(image));
     }
     return icon;
 }
