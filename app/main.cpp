@@ -1,6 +1,7 @@
 #include "platform/AppIcon.h"
 #include "app/CKadoApp.h"
 #include "app/QtTranslations.h"
+#include "platform/ScreenCopy.h"
 #include "platform/SessionKind.h"
 #include "keyhook/KeyHook.h"
 
@@ -11,7 +12,10 @@
 
 int main(int argc, char** argv)
 {
-    switch (CurrentSessionKind()) {
+    // Asked once: the platform, the screen copy and the hot keys all follow
+    // this one answer.
+    const SessionKind session = CurrentSessionKind();
+    switch (session) {
     case SessionKind::NoDisplay:
         std::fputs(kNoDisplayMessage, stderr);
         return 1;
@@ -29,6 +33,7 @@ int main(int argc, char** argv)
         std::fputs(kNoXWaylandMessage, stderr);
         break;
     case SessionKind::PlatformChosen:
+    case SessionKind::PlatformChosenInWayland:
     case SessionKind::X11:
         break;
     }
@@ -39,7 +44,10 @@ int main(int argc, char** argv)
     QGuiApplication::setDesktopFileName(QStringLiteral(VOKABO_APP_ID));
     QApplication::setWindowIcon(VokaboIcon());
     InstallQtTranslations(QLocale::system());
-    SetKeyHookSession(IsWaylandSession() ? KeyHookSession::Wayland : KeyHookSession::Other);
+    SetKeyHookSession(IsWaylandKind(session) ? KeyHookSession::Wayland : KeyHookSession::Other);
+    ScreenDC = ScreenCopySourceForSession(session);
     CKadoApp theApp;
-    return theApp.InitInstance();
+    const int exitCode = theApp.InitInstance();
+    ReleaseScreenCopy();
+    return exitCode;
 }

@@ -1,6 +1,6 @@
 #include "bars/SeeThroughLook.h"
 
-#include "platform/DrawingObjects.h"
+#include "platform/ScreenCopy.h"
 #include "bars/BarLook.h"
 #include "bars/ReadableColour.h"
 

@@ -5,6 +5,8 @@
 
 #include "platform/DrawingObjects.h"
 #include "platform/FontSetup.h"
+#include "platform/ScreenCopy.h"
+#include "platform/SessionKind.h"
 
 #include <QApplication>
 #include <QFontDatabase>
@@ -49,6 +51,7 @@ int main(int argc, char** argv)
     QFontDatabase::addApplicationFont(QStringLiteral("./res/triphibian.ttf"));
     InstallFontSubstitutions();
     CreateDrawingObjects();
+    ScreenDC = ScreenCopySourceForSession(SessionKind::X11);
     if (benchmark::ReportUnrecognizedArguments(argc, argv))
         return 1;
     RegisterWriteBackBenchmarks();
@@ -56,6 +59,7 @@ int main(int argc, char** argv)
     RegisterKeystrokeBenchmarks(rounds);
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();
+    ReleaseScreenCopy();
     ReleaseDrawingObjects();
     return 0;
 }

@@ -15,8 +15,6 @@ QPen SunkenTopPen;
 QPen SunkenBottomPen;
 QFont PhoneticFont;
 QFont GothicFont;
-std::unique_ptr<ScreenCopySource> ScreenDC;
-ScreenCopy ScreenCopyDC;
 
 namespace {
 
@@ -80,25 +78,6 @@ QFont BarFont(const char* face, int weight, bool antialiased)
 
 } // namespace
 
-void TakeScreenCopy(std::function<void(bool copied)> done)
-{
-    auto hold = [done = std::move(done)](QImage picture, QRect area) {
-        const bool copied = ScreenCopyDC.Hold(std::move(picture), area);
-        if (done)
-            done(copied);
-    };
-    if (ScreenDC)
-        ScreenDC->Take(std::move(hold));
-    else
-        hold(QImage(), QRect());
-}
-
-void AskScreenCopyPermission()
-{
-    if (ScreenDC)
-        ScreenDC->AskPermissionWhileFocused();
-}
-
 void CreateDrawingObjects()
 {
     RaisedLeftPen = FramePen(3, kWhite);
@@ -109,7 +88,6 @@ void CreateDrawingObjects()
     SunkenRightPen = FramePen(3, kWhite);
     SunkenTopPen = FramePen(2, kGrey);
     SunkenBottomPen = FramePen(2, kWhite);
-    ScreenDC = ScreenCopySourceForSession();
     GothicFont = QFont();
     PhoneticFont = QFont();
     barFontsMade = false;
@@ -126,8 +104,6 @@ void CreateBarFonts()
 
 void ReleaseDrawingObjects()
 {
-    ScreenCopyDC.Reset();
-    ScreenDC.reset();
     RaisedLeftPen = RaisedRightPen = RaisedTopPen = RaisedBottomPen = QPen();
     SunkenLeftPen = SunkenRightPen = SunkenTopPen = SunkenBottomPen = QPen();
     GothicFont = QFont();

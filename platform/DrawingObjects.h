@@ -1,10 +1,6 @@
 #pragma once
 #include <QFont>
 #include <QPen>
-#include <functional>
-#include <memory>
-
-#include "platform/ScreenCopy.h"
 
 // Pens of the raised frame around the bars and the sunken frame around the
 // answer edit.
@@ -21,19 +17,6 @@ extern QPen SunkenBottomPen;
 // transcription in the phonetic face.
 extern QFont PhoneticFont;
 extern QFont GothicFont;
-
-// The see-through look paints each bar in the colour the screen had under
-// it when the look was switched on. ScreenDC is where copies of the screen
-// come from, ScreenCopyDC holds the latest.
-extern std::unique_ptr<ScreenCopySource> ScreenDC;
-extern ScreenCopy ScreenCopyDC;
-
-// Takes a fresh copy from ScreenDC into ScreenCopyDC, then calls `done`: at
-// once or, with a source that answers later, from the event loop.
-void TakeScreenCopy(std::function<void(bool copied)> done);
-
-// The main dialog has the focus; see ScreenCopySource.
-void AskScreenCopyPermission();
 
 // Created once at start-up, released at shutdown. The bar fonts are left
 // empty until CreateBarFonts; creating the objects again drops the fonts, to

@@ -7,6 +7,9 @@
 #include <QPixmap>
 #include <QScreen>
 
+std::unique_ptr<ScreenCopySource> ScreenDC;
+ScreenCopy ScreenCopyDC;
+
 bool ScreenCopy::Hold(QImage picture, QRect area)
 {
     if (picture.isNull() || area.isEmpty())
@@ -63,9 +66,34 @@ void ScreenGrabSource::Take(Taken taken)
 
 // In a Wayland session the X server's grab would miss every Wayland window,
 // so the compositor's picture comes through the portal there.
-std::unique_ptr<ScreenCopySource> ScreenCopySourceForSession()
+std::unique_ptr<ScreenCopySource> ScreenCopySourceForSession(SessionKind kind)
 {
-    if (IsWaylandSession())
+    if (IsWaylandKind(kind))
         return std::make_unique<PortalScreenshotSource>();
     return std::make_unique<ScreenGrabSource>();
+}
+
+void TakeScreenCopy(std::function<void(bool copied)> done)
+{
+    auto hold = [done = std::move(done)](QImage picture, QRect area) {
+        const bool copied = ScreenCopyDC.Hold(std::move(picture), area);
+        if (done)
+            done(copied);
+    };
+    if (ScreenDC)
+        ScreenDC->Take(std::move(hold));
+    else
+        hold(QImage(), QRect());
+}
+
+void AskScreenCopyPermission()
+{
+    if (ScreenDC)
+        ScreenDC->AskPermissionWhileFocused();
+}
+
+void ReleaseScreenCopy()
+{
+    ScreenCopyDC.Reset();
+    ScreenDC.reset();
 }

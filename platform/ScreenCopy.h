@@ -50,5 +50,24 @@ public:
     void Take(Taken taken) override;
 };
 
-// The source for this session, chosen once at start-up.
-std::unique_ptr<ScreenCopySource> ScreenCopySourceForSession();
+enum class SessionKind;
+
+// The source for the session start-up decided on.
+std::unique_ptr<ScreenCopySource> ScreenCopySourceForSession(SessionKind kind);
+
+// The see-through look paints each bar in the colour the screen had under
+// it when the look was switched on. ScreenDC is where copies of the screen
+// come from, ScreenCopyDC holds the latest. Start-up sets ScreenDC once.
+extern std::unique_ptr<ScreenCopySource> ScreenDC;
+extern ScreenCopy ScreenCopyDC;
+
+// Takes a fresh copy from ScreenDC into ScreenCopyDC, then calls `done`: at
+// once or, with a source that answers later, from the event loop.
+void TakeScreenCopy(std::function<void(bool copied)> done);
+
+// The main dialog has the focus; see ScreenCopySource.
+void AskScreenCopyPermission();
+
+// Drops the copy and its source at shutdown, while the application that
+// a source's answers go through still stands.
+void ReleaseScreenCopy();

@@ -1,6 +1,6 @@
 #include "platform/ScreenCopyWait.h"
 
-#include "platform/DrawingObjects.h"
+#include "platform/ScreenCopy.h"
 
 #include <QPointer>
 

@@ -1,5 +1,6 @@
 #include "platform/SessionKind.h"
 
+#include <cstdlib>
 #include <cstring>
 #include <string>
 #include <sys/socket.h>
@@ -24,6 +25,16 @@ namespace {
 bool Set(const char* value)
 {
     return value && *value;
+}
+
+// The session says so in XDG_SESSION_TYPE, and a compositor started without
+// a session manager names its socket in WAYLAND_DISPLAY. A WAYLAND_DISPLAY
+// taken away to keep a program off the compositor leaves the session what
+// it is: its X server is still XWayland.
+bool InWayland(const SessionEnvironment& environment)
+{
+    return Set(environment.waylandDisplay) ||
+           (environment.sessionType && std::strcmp(environment.sessionType, "wayland") == 0);
 }
 
 bool X11ServerAnswers(const char* display)
@@ -91,12 +102,14 @@ SessionKind DecideSessionKind(const SessionEnvironment& environment, const X11An
                               const WaylandAnswers& waylandAnswers)
 {
     if (Set(environment.platform))
-        return SessionKind::PlatformChosen;
+        return InWayland(environment) ? SessionKind::PlatformChosenInWayland : SessionKind::PlatformChosen;
     const bool x11 = Set(environment.x11Display);
     if (!Set(environment.waylandDisplay)) {
         if (!x11)
             return SessionKind::NoDisplay;
-        return x11Answers(environment.x11Display) ? SessionKind::X11 : SessionKind::X11Silent;
+        if (!x11Answers(environment.x11Display))
+            return SessionKind::X11Silent;
+        return InWayland(environment) ? SessionKind::WaylandWithXWayland : SessionKind::X11;
     }
     if (x11 && x11Answers(environment.x11Display))
         return SessionKind::WaylandWithXWayland;
@@ -106,9 +119,27 @@ SessionKind DecideSessionKind(const SessionEnvironment& environment, const X11An
     return SessionKind::WaylandSilent;
 }
 
+bool IsWaylandKind(SessionKind kind)
+{
+    switch (kind) {
+    case SessionKind::WaylandSilent:
+    case SessionKind::PlatformChosenInWayland:
+    case SessionKind::WaylandWithXWayland:
+    case SessionKind::WaylandOnly:
+        return true;
+    case SessionKind::NoDisplay:
+    case SessionKind::X11Silent:
+    case SessionKind::PlatformChosen:
+    case SessionKind::X11:
+        return false;
+    }
+    return false;
+}
+
 SessionKind CurrentSessionKind()
 {
     const SessionEnvironment environment{std::getenv("QT_QPA_PLATFORM"), std::getenv("DISPLAY"),
-                                         std::getenv("WAYLAND_DISPLAY"), std::getenv("XDG_RUNTIME_DIR")};
+                                         std::getenv("WAYLAND_DISPLAY"), std::getenv("XDG_RUNTIME_DIR"),
+                                         std::getenv("XDG_SESSION_TYPE")};
     return DecideSessionKind(environment, X11ServerAnswers, WaylandCompositorAnswers);
 }

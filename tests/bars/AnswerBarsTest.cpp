@@ -4,7 +4,7 @@
 #include "bars/CtestInputDlg.h"
 
 #include "bars/CEditDescendant.h"
-#include "platform/DrawingObjects.h"
+#include "platform/ScreenCopy.h"
 #include "platform/WinMessages.h"
 #include "support/StandInScreen.h"
 

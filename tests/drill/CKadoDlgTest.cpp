@@ -6,6 +6,7 @@
 
 #include "bars/BarLook.h"
 #include "platform/DrawingObjects.h"
+#include "platform/ScreenCopy.h"
 #include "platform/SharedValues.h"
 #include "support/StandInScreen.h"
 #include "support/TestDatabase.h"

@@ -37,7 +37,7 @@ TEST(SessionKind, EachSession_PlatformFollowsTheChoiceTheDisplaysAndWhetherTheyA
         // A relative name without an absolute runtime folder names no socket.
         {nullptr, nullptr, "wayland-0", nullptr, true, true, SessionKind::WaylandSilent, nullptr},
         {nullptr, nullptr, "wayland-0", "run", true, true, SessionKind::WaylandSilent, nullptr},
-        {"wayland", ":1", "wayland-0", run, false, false, SessionKind::PlatformChosen, nullptr},
+        {"wayland", ":1", "wayland-0", run, false, false, SessionKind::PlatformChosenInWayland, nullptr},
         {"offscreen", nullptr, nullptr, run, false, false, SessionKind::PlatformChosen, nullptr},
         {"xcb", ":1", nullptr, run, false, false, SessionKind::PlatformChosen, nullptr},
         {"", ":1", "wayland-0", run, true, true, SessionKind::WaylandWithXWayland, nullptr},
@@ -57,7 +57,7 @@ TEST(SessionKind, EachSession_PlatformFollowsTheChoiceTheDisplaysAndWhetherTheyA
             waylandAsked.emplace_back(socket);
             return c.waylandAnswers;
         };
-        EXPECT_EQ(DecideSessionKind({c.platform, c.x11, c.wayland, c.runtime}, x11, wayland), c.expected);
+        EXPECT_EQ(DecideSessionKind({c.platform, c.x11, c.wayland, c.runtime, nullptr}, x11, wayland), c.expected);
         // The X server named in DISPLAY is the one asked, and a chosen
         // platform is not second-guessed.
         for (const std::string& display : x11Asked)
@@ -66,5 +66,40 @@ TEST(SessionKind, EachSession_PlatformFollowsTheChoiceTheDisplaysAndWhetherTheyA
             EXPECT_TRUE(x11Asked.empty());
         }
         EXPECT_EQ(waylandAsked, c.waylandAsked ? std::vector<std::string>{c.waylandAsked} : std::vector<std::string>{});
+    }
+}
+
+// Given XDG_SESSION_TYPE=wayland, when WAYLAND_DISPLAY is set or taken
+// away, then the session counts as Wayland for the hot keys and the screen
+// copy all the same, and the platform still follows the displays.
+TEST(SessionKind, SessionTypeWayland_CountsAsWaylandWithOrWithoutItsSocket)
+{
+    struct Case {
+        const char* platform;
+        const char* x11;
+        const char* wayland;
+        const char* type;
+        bool x11Answers;
+        SessionKind expected;
+        bool inWayland;
+    };
+    const Case cases[] = {
+        {nullptr, ":1", nullptr, "wayland", true, SessionKind::WaylandWithXWayland, true},
+        {nullptr, ":1", nullptr, "x11", true, SessionKind::X11, false},
+        {nullptr, ":1", nullptr, "wayland", false, SessionKind::X11Silent, false},
+        {nullptr, nullptr, nullptr, "wayland", true, SessionKind::NoDisplay, false},
+        {"xcb", ":1", nullptr, "wayland", true, SessionKind::PlatformChosenInWayland, true},
+        {"xcb", ":1", "wayland-0", nullptr, true, SessionKind::PlatformChosenInWayland, true},
+        {"xcb", ":1", nullptr, "tty", true, SessionKind::PlatformChosen, false},
+        {nullptr, ":1", "wayland-0", nullptr, true, SessionKind::WaylandWithXWayland, true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::string(c.platform ? c.platform : "-") + " " + (c.x11 ? c.x11 : "-") + " " +
+                     (c.wayland ? c.wayland : "-") + " " + (c.type ? c.type : "-"));
+        const SessionKind kind = DecideSessionKind(
+            {c.platform, c.x11, c.wayland, "/run/user/1000", c.type}, [&](const char*) { return c.x11Answers; },
+            [](const char*) { return true; });
+        EXPECT_EQ(kind, c.expected);
+        EXPECT_EQ(IsWaylandKind(kind), c.inWayland);
     }
 }

@@ -3,8 +3,8 @@
 // behind it; without it there is no copy (XWayland's would be black), and
 // the bars keep their plain look.
 #include "PrivatePortal.h"
-#include "platform/DrawingObjects.h"
 #include "platform/ScreenCopy.h"
+#include "platform/SessionKind.h"
 #include "platform/SharedValues.h"
 #include "platform/WinMessages.h"
 #include "bars/CtestInputDlg.h"
@@ -41,8 +41,7 @@ protected:
             portal.control(QStringLiteral("Configure"),
                            {QVariantMap{{QStringLiteral("Screenshot"), GetParam().screenshotResponse},
                                         {QStringLiteral("Colour"), kDesktopColour.name()}}});
-        qputenv("XDG_SESSION_TYPE", "wayland");
-        ScreenDC = ScreenCopySourceForSession();
+        ScreenDC = ScreenCopySourceForSession(SessionKind::WaylandWithXWayland);
         ScreenCopyDC.Reset();
         BarWindow = nullptr;
         cards = ThreeCards();
@@ -52,8 +51,7 @@ protected:
 
     void TearDown() override
     {
-        qunsetenv("XDG_SESSION_TYPE");
-        ScreenDC = ScreenCopySourceForSession();
+        ScreenDC = ScreenCopySourceForSession(SessionKind::X11);
         if (HasFailure())
             std::cerr << "xdg-desktop-portal said:\n" << portal.frontendOutput().toStdString();
     }

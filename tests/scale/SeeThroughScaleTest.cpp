@@ -2,7 +2,6 @@
 // bars are placed in logical ones.
 #include "bars/CinputDlg.h"
 
-#include "platform/DrawingObjects.h"
 #include "platform/ScreenCopy.h"
 
 #include <QGuiApplication>

@@ -4,6 +4,8 @@
 
 #include "platform/DrawingObjects.h"
 #include "platform/FontSetup.h"
+#include "platform/ScreenCopy.h"
+#include "platform/SessionKind.h"
 
 int main(int argc, char** argv)
 {
@@ -21,7 +23,9 @@ int main(int argc, char** argv)
     RegisterPhoneticFont(QStringLiteral("./res/triphibian.ttf"));
     InstallFontSubstitutions();
     CreateDrawingObjects();
+    ScreenDC = ScreenCopySourceForSession(SessionKind::X11);
     const int rc = RUN_ALL_TESTS();
+    ReleaseScreenCopy();
     ReleaseDrawingObjects();
     return rc;
 }

@@ -1,5 +1,5 @@
 #pragma once
-#include "platform/DrawingObjects.h"
+#include "platform/ScreenCopy.h"
 
 #include <QGuiApplication>
 #include <QImage>

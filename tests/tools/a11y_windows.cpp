@@ -9,6 +9,8 @@
 //   a11y_windows browser   the statistics browser of a two-word list
 #include "platform/DrawingObjects.h"
 #include "platform/FontSetup.h"
+#include "platform/ScreenCopy.h"
+#include "platform/SessionKind.h"
 #include "maindlg/CmainDlg.h"
 #include "drill/CKadoDlg.h"
 #include "history/ChistoryDlg.h"
@@ -74,6 +76,7 @@ int main(int argc, char** argv)
     QFontDatabase::addApplicationFont(QStringLiteral("./res/triphibian.ttf"));
     InstallFontSubstitutions();
     CreateDrawingObjects();
+    ScreenDC = ScreenCopySourceForSession(SessionKind::X11);
     TestDatabase database;
     TestDatabase::LoadBuiltinRegistry();
     MakeTwoWordList();
