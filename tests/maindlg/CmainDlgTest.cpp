@@ -1,5 +1,7 @@
 #include "maindlg/CmainDlg.h"
 
+#include "maindlg/StartRange.h"
+#include "res/Texts.h"
 #include "platform/WinMessages.h"
 #include "bars/CtestInputDlg.h"
 #include "drill/CKadoDlg.h"
@@ -28,12 +30,13 @@ namespace {
 
 using Rows = std::vector<std::vector<std::string>>;
 
-const QString kOutOfRange = QStringLiteral("selection out of range, select all");
-const QString kZeroWords = QStringLiteral("0 words selected select all");
-const QString kEmpty = QStringLiteral("wordlist empty!");
-const QString kNoSuchList = QStringLiteral("no such wordlist!");
-const QString kWaitText = QStringLiteral("読取中、暫くお待ちください");
-const QString kLoadingText = QStringLiteral("読取中...");
+// The dialog's own texts, as its boxes and its count label show them.
+const QString kOutOfRange = QString::fromUtf8(kSelectionOutOfRangeText);
+const QString kZeroWords = QString::fromUtf8(kZeroWordsSelectedText);
+const QString kEmpty = QString::fromUtf8(kWordListEmptyText);
+const QString kNoSuchList = QString::fromUtf8(kNoSuchWordListText);
+const QString kWaitText = QString::fromUtf8(CmainDlg::kWaitForLoadText);
+const QString kLoadingText = QString::fromUtf8(CmainDlg::kLoadingText);
 
 // What the drill bar was given when its modal run started.
 struct DrillRun {

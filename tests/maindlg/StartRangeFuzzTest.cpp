@@ -61,7 +61,7 @@ Expected Rules(const std::string& firstText, const std::string& lastText, long l
 {
     Expected e;
     if (n == 0) {
-        e.boxes = {"wordlist empty!"};
+        e.boxes = {kWordListEmptyText};
         return e;
     }
     long long first = firstText.empty() ? 1 : Number(firstText);
@@ -69,17 +69,17 @@ Expected Rules(const std::string& firstText, const std::string& lastText, long l
     // The last number is compared as an unsigned 32-bit one.
     const long long lastUnsigned = last < 0 ? last + 4294967296LL : last;
     if (first < 1 || lastUnsigned > n + 1) {
-        e.boxes.push_back("selection out of range, select all");
+        e.boxes.push_back(kSelectionOutOfRangeText);
         first = 1;
         last = n;
     }
     if (last < first) {
-        e.boxes.push_back("0 words selected select all");
+        e.boxes.push_back(kZeroWordsSelectedText);
         first = 1;
         last = n;
     }
     if (last == first) {
-        e.boxes.push_back("wordlist empty!");
+        e.boxes.push_back(kWordListEmptyText);
         return e;
     }
     e.drill = true;
