@@ -11,6 +11,7 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QClipboard>
+#include <QLineEdit>
 #include <QPainter>
 #include <QPushButton>
 #include <QScreen>
@@ -214,7 +215,7 @@ TEST(AnswerBars, Close_SendsCloseAndTheBarGoes_EscapeDoesNothing)
     for (Bar b : {Bar{free.bar, free.drillBar}, Bar{test.bar, test.drillBar}}) {
         SCOPED_TRACE(b.bar->TemplateId());
         b.drillBar.state = nullptr;
-        QTest::keyClick(b.bar->GetDlgItem(1000), Qt::Key_Escape);
+        QTest::keyClick(b.bar->findChild<QLineEdit*>("answerEdit"), Qt::Key_Escape);
         QTest::keyClick(b.bar, Qt::Key_Escape);
         EXPECT_TRUE(b.drillBar.received.empty());
         EXPECT_TRUE(b.bar->isVisible());

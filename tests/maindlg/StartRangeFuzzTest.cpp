@@ -170,9 +170,9 @@ TEST(StartRangeFuzz, RandomTextsThroughStart_StoreBoxAndDrillAsTheModelSays)
     std::mt19937 random(20);
 
     RunModal(dlg, [&] {
-        auto* firstEdit = dlg.findChild<QLineEdit*>(QStringLiteral("1026"));
-        auto* lastEdit = dlg.findChild<QLineEdit*>(QStringLiteral("1027"));
-        auto* start = dlg.findChild<QPushButton*>(QStringLiteral("1010"));
+        auto* firstEdit = dlg.findChild<QLineEdit*>("firstEdit");
+        auto* lastEdit = dlg.findChild<QLineEdit*>("lastEdit");
+        auto* start = dlg.findChild<QPushButton*>("startButton");
         const WordListState& duo = *FindWordList("DUO");
         for (int trial = 0; trial < 400 && !::testing::Test::HasFailure(); ++trial) {
             const std::string firstText = RandomText(random, true);
