@@ -9,6 +9,7 @@
 #include "bars/CEditDescendant.h"
 #include "drill/DrillTexts.h"
 #include "store/Cp932.h"
+#include "support/Controls.h"
 #include "support/ScriptedModal.h"
 
 #include <QApplication>
@@ -53,15 +54,6 @@ inline WordCard Card(const char* meaningUtf8, const char* word, const char* phon
 inline std::vector<WordCard> ThreeCards()
 {
     return {Card("りんご", "apple", "[aepl]"), Card("本", "book", "[buk]"), Card("ねこ", "cat", "[kaet]")};
-}
-
-// A control of the drill bar or of one of its answer bars, by the name its
-// template gives it.
-template <class T> T* Control(const QWidget* bar, const char* name)
-{
-    T* control = bar->findChild<T*>(name);
-    EXPECT_NE(control, nullptr) << name;
-    return control;
 }
 
 // What the learner sees on the card, as UTF-8.
