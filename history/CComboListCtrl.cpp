@@ -1,5 +1,6 @@
 #include "history/CComboListCtrl.h"
 
+#include "platform/CDialog.h"
 #include "platform/WinMessages.h"
 #include "history/CInPlaceCombo.h"
 #include "history/CInPlaceEdit.h"
@@ -296,4 +297,4 @@ void CComboListCtrl::DeleteAllItems() { clear(); }
 
 int CComboListCtrl::GetItemCount() const { return topLevelItemCount(); }
 
-int CComboListCtrl::ControlId() const { return objectName().toInt(); }
+int CComboListCtrl::ControlId() const { return CDialog::ControlId(this); }

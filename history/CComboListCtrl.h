@@ -52,7 +52,7 @@ public:
     QString GetItemText(int row, int column) const;
     void DeleteAllItems();
     int GetItemCount() const;
-    // The control ID the dialog gave this list (its object name), 0 without one.
+    // The control ID the dialog gave this list, 0 without one.
     int ControlId() const;
 
     std::list<std::int32_t> m_comboColumns;

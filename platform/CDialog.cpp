@@ -23,6 +23,7 @@
 namespace {
 
 constexpr char kTemplateIndexProperty[] = "templateIndex";
+constexpr char kControlIdProperty[] = "controlId";
 
 // A dialog's modal run ends when the dialog ends, never because its window
 // hides: the main dialog stays hidden for a whole drill inside its run, and
@@ -148,7 +149,9 @@ void CDialog::BuildControls(const std::map<int, ControlFactory>& factories)
         QWidget* widget = factory != factories.end() ? factory->second(this) : CreateStandardControl(control, this);
         widgets.push_back(widget);
         if (control.id != -1)
-            widget->setObjectName(QString::number(control.id));
+            SetControlId(widget, control.id);
+        if (control.objectName)
+            widget->setObjectName(QLatin1String(control.objectName));
         widget->setProperty(kTemplateIndexProperty, static_cast<int>(i));
         if (control.name)
             widget->setAccessibleName(QString::fromUtf8(control.name));
@@ -210,9 +213,18 @@ void CDialog::ResetToTemplate()
     }
 }
 
+int CDialog::ControlId(const QWidget* control) { return control->property(kControlIdProperty).toInt(); }
+
+void CDialog::SetControlId(QWidget* control, int id) { control->setProperty(kControlIdProperty, id); }
+
 QWidget* CDialog::GetDlgItem(int id) const
 {
-    return findChild<QWidget*>(QString::number(id), Qt::FindDirectChildrenOnly);
+    for (QObject* child : children()) {
+        auto* widget = qobject_cast<QWidget*>(child);
+        if (widget && ControlId(widget) == id)
+            return widget;
+    }
+    return nullptr;
 }
 
 int CDialog::DoModal()

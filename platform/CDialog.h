@@ -36,6 +36,10 @@ public:
     bool UpdateData(bool saveAndValidate = true);
 
     int TemplateId() const { return m_template->id; }
+    // The control ID a template gave a control, 0 for none; the object name
+    // holds the template's name for it, what a reader calls it.
+    static int ControlId(const QWidget* control);
+    static void SetControlId(QWidget* control, int id);
     QWidget* GetDlgItem(int id) const;
     template <class T> T* Item(int id) const { return qobject_cast<T*>(GetDlgItem(id)); }
     // Pixel rectangle of a template rectangle given in dialog units.

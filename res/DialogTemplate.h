@@ -27,6 +27,9 @@ enum ControlStyle : unsigned {
 
 struct ControlTemplate {
     int id;
+    // The control's object name: what a reader calls it, for code and tests
+    // that look for it; nullptr for a static nothing looks for.
+    const char* objectName;
     ControlKind kind;
     const char* text;
     int x, y, width, height;

@@ -6,11 +6,13 @@
 #include "bars/CEditDescendant.h"
 #include "platform/ScreenCopy.h"
 #include "platform/WinMessages.h"
+#include "support/Controls.h"
 #include "support/StandInScreen.h"
 
 #include <QApplication>
 #include <QCheckBox>
 #include <QClipboard>
+#include <QLineEdit>
 #include <QPainter>
 #include <QPushButton>
 #include <QScreen>
@@ -134,7 +136,7 @@ TEST(AnswerBars, Create_OwnedOnTopToolWindowAtScreenCentre)
 TEST(CtestInputDlg, EveryTextChange_OneSpellAfterTheTextIsTaken)
 {
     FreeBar fixture;
-    CEditDescendant* edit = fixture.bar->m_answerEdit;
+    CEditDescendant* edit = Control<CEditDescendant>(fixture.bar, "answerEdit");
     edit->setFocus();
 
     QTest::keyClicks(edit, QStringLiteral("ab1"));    // the digit changes nothing
@@ -153,31 +155,32 @@ TEST(CtestInputDlg, EveryTextChange_OneSpellAfterTheTextIsTaken)
 TEST(CtestInputDlg, Prev_SendsPrevThenUnticksTheMark)
 {
     FreeBar fixture;
-    fixture.bar->m_markCheck->setChecked(true);
-    fixture.drillBar.state = [&] { return fixture.bar->m_markCheck->isChecked() ? "ticked" : "unticked"; };
+    auto* mark = Control<QCheckBox>(fixture.bar, "markCheck");
+    mark->setChecked(true);
+    fixture.drillBar.state = [&] { return mark->isChecked() ? "ticked" : "unticked"; };
     // The drill bar ticks the mark of the card it steps to; the bar unticks
     // it afterwards regardless.
-    fixture.drillBar.onMessage = [&](int) { fixture.bar->m_markCheck->setChecked(true); };
+    fixture.drillBar.onMessage = [&](int) { mark->setChecked(true); };
 
-    QTest::mouseClick(fixture.bar->m_prevButton, Qt::LeftButton);
+    QTest::mouseClick(Control<QPushButton>(fixture.bar, "prevButton"), Qt::LeftButton);
 
     EXPECT_EQ(fixture.drillBar.received, (Strings{"PREV ticked"}));
-    EXPECT_FALSE(fixture.bar->m_markCheck->isChecked());
+    EXPECT_FALSE(mark->isChecked());
 }
 
 TEST(CtestInputDlg, NextButtonOrEnter_SendsNextAlsoWhileSeeThrough)
 {
     FreeBar fixture;
-    CEditDescendant* edit = fixture.bar->m_answerEdit;
+    CEditDescendant* edit = Control<CEditDescendant>(fixture.bar, "answerEdit");
     edit->setFocus();
     QTest::keyClicks(edit, QStringLiteral("ab"));
     fixture.drillBar.received.clear();
 
-    QTest::mouseClick(fixture.bar->m_nextButton, Qt::LeftButton);
+    QTest::mouseClick(Control<QPushButton>(fixture.bar, "nextButton"), Qt::LeftButton);
     QTest::keyClick(edit, Qt::Key_Return);
     fixture.bar->SetSeeThrough(true);
     QTest::keyClick(edit, Qt::Key_Enter, Qt::KeypadModifier);
-    QTest::mouseClick(fixture.bar->m_markCheck, Qt::LeftButton);
+    QTest::mouseClick(Control<QCheckBox>(fixture.bar, "markCheck"), Qt::LeftButton);
 
     EXPECT_EQ(fixture.drillBar.received, (Strings{"NEXT ab", "NEXT ab", "NEXT ab"}));
     EXPECT_EQ(edit->text(), QStringLiteral("ab"));
@@ -186,14 +189,14 @@ TEST(CtestInputDlg, NextButtonOrEnter_SendsNextAlsoWhileSeeThrough)
 TEST(CinputDlg, TypingAlone_SendsNothing_OkOrEnterSendsAnswerWithTheText)
 {
     TestBar fixture;
-    CEditDescendant* edit = fixture.bar->m_answerEdit;
+    CEditDescendant* edit = Control<CEditDescendant>(fixture.bar, "answerEdit");
     edit->setFocus();
 
     QTest::keyClicks(edit, QStringLiteral("Apple"));
     QTest::keyClick(edit, Qt::Key_Backspace);
     EXPECT_TRUE(fixture.drillBar.received.empty());
 
-    QTest::mouseClick(fixture.bar->m_okButton, Qt::LeftButton);
+    QTest::mouseClick(Control<QPushButton>(fixture.bar, "okButton"), Qt::LeftButton);
     QTest::keyClicks(edit, QStringLiteral("e"));
     QTest::keyClick(edit, Qt::Key_Return);
     fixture.bar->SetSeeThrough(true);
@@ -214,7 +217,7 @@ TEST(AnswerBars, Close_SendsCloseAndTheBarGoes_EscapeDoesNothing)
     for (Bar b : {Bar{free.bar, free.drillBar}, Bar{test.bar, test.drillBar}}) {
         SCOPED_TRACE(b.bar->TemplateId());
         b.drillBar.state = nullptr;
-        QTest::keyClick(b.bar->GetDlgItem(1000), Qt::Key_Escape);
+        QTest::keyClick(b.bar->findChild<QLineEdit*>("answerEdit"), Qt::Key_Escape);
         QTest::keyClick(b.bar, Qt::Key_Escape);
         EXPECT_TRUE(b.drillBar.received.empty());
         EXPECT_TRUE(b.bar->isVisible());
@@ -236,13 +239,15 @@ TEST(AnswerBars, SetSeeThrough_HidesButtonsAndFrames_OffShowsThemAgain)
         return shown;
     };
     auto freeState = [&] {
-        return visible({free.bar->m_nextButton, free.bar->m_prevButton, free.bar->m_markCheck,
-                        free.bar->m_answerEdit}) +
-               (free.bar->m_answerEdit->m_seeThrough ? " see-through " : " normal ") + Corners(free.bar);
+        auto* edit = Control<CEditDescendant>(free.bar, "answerEdit");
+        return visible({Control<QPushButton>(free.bar, "nextButton"), Control<QPushButton>(free.bar, "prevButton"),
+                        Control<QCheckBox>(free.bar, "markCheck"), edit}) +
+               (edit->m_seeThrough ? " see-through " : " normal ") + Corners(free.bar);
     };
     auto testState = [&] {
-        return visible({test.bar->m_okButton, test.bar->m_answerEdit}) +
-               (test.bar->m_answerEdit->m_seeThrough ? " see-through " : " normal ") + Corners(test.bar);
+        auto* edit = Control<CEditDescendant>(test.bar, "answerEdit");
+        return visible({Control<QPushButton>(test.bar, "okButton"), edit}) +
+               (edit->m_seeThrough ? " see-through " : " normal ") + Corners(test.bar);
     };
     EXPECT_EQ(freeState(), "1111 normal WWGG");
     EXPECT_EQ(testState(), "11 normal WWGG");
@@ -276,7 +281,7 @@ TEST(AnswerBars, SeeThrough_PaintsTheCopiedColourAtTheBarsCorner_AlsoAfterAMove)
     EXPECT_EQ(bar->m_look.BackBrush().color(), left);
     QImage image = bar->grab().toImage();
     EXPECT_EQ(image.pixelColor(1, 1), left);
-    EXPECT_EQ(bar->m_answerEdit->grab().toImage().pixelColor(5, 5), left);
+    EXPECT_EQ(Control<CEditDescendant>(bar, "answerEdit")->grab().toImage().pixelColor(5, 5), left);
 
     bar->move(600, 100);
     QCoreApplication::processEvents();
@@ -284,10 +289,10 @@ TEST(AnswerBars, SeeThrough_PaintsTheCopiedColourAtTheBarsCorner_AlsoAfterAMove)
     EXPECT_EQ(bar->m_look.BackBrush().color(), right);
     image = bar->grab().toImage();
     EXPECT_EQ(image.pixelColor(1, 1), right);
-    EXPECT_EQ(bar->m_answerEdit->grab().toImage().pixelColor(5, 5), right);
+    EXPECT_EQ(Control<CEditDescendant>(bar, "answerEdit")->grab().toImage().pixelColor(5, 5), right);
     EXPECT_EQ(laterCopies.asked, 0);
 
     bar->SetSeeThrough(false);
-    EXPECT_EQ(bar->m_answerEdit->grab().toImage().pixelColor(5, 5),
+    EXPECT_EQ(Control<CEditDescendant>(bar, "answerEdit")->grab().toImage().pixelColor(5, 5),
               QApplication::palette().color(QPalette::Base));
 }

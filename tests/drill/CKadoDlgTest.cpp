@@ -81,7 +81,7 @@ DrillState StateOf(const CKadoDlg& bar)
     for (const WordCard& card : bar.m_nextPassCards)
         state.nextPass.push_back(card.word);
     state.known.assign(bar.m_knownWords.begin(), bar.m_knownWords.end());
-    state.marked = bar.m_freeAnswerBar && bar.m_freeAnswerBar->m_markCheck->isChecked();
+    state.marked = bar.m_freeAnswerBar && Control<QCheckBox>(bar.m_freeAnswerBar, "markCheck")->isChecked();
     return state;
 }
 
@@ -167,7 +167,8 @@ TEST_F(DrillBarTest, InitDialog_EachMode_PlacesBarsAndShowsFirstCard)
             }
             EXPECT_EQ(Shown(b), c.revealed ? RevealedText(first) : MeaningText(first, 1, 3));
             EXPECT_EQ(b.m_cardText, c.revealed ? first.word + first.phonetic : first.meaning + "(1/3)");
-            EXPECT_EQ(b.m_cardLabel->font().family(), (c.revealed ? PhoneticFont : GothicFont).family());
+            EXPECT_EQ(Control<QLabel>(&b, "cardLabel")->font().family(),
+                      (c.revealed ? PhoneticFont : GothicFont).family());
         });
         EXPECT_TRUE(harness.closedByHarness);
     }
@@ -177,16 +178,16 @@ TEST_F(DrillBarTest, RevealButtonAndEnter_ToggleBetweenMeaningAndWord)
 {
     Select(CKadoDlg::kFree);
     harness.Run(bar, [&](CKadoDlg& b) {
-        b.m_revealButton->click();
+        Control<QPushButton>(&b, "revealButton")->click();
         EXPECT_TRUE(b.m_revealed);
         EXPECT_EQ(Shown(b), "apple[aepl]");
-        EXPECT_EQ(b.m_cardLabel->font().family(), PhoneticFont.family());
+        EXPECT_EQ(Control<QLabel>(&b, "cardLabel")->font().family(), PhoneticFont.family());
         EXPECT_EQ(LabelTextColour(b), b.palette().color(QPalette::WindowText));
 
         QTest::keyClick(&b, Qt::Key_Return);
         EXPECT_FALSE(b.m_revealed);
         EXPECT_EQ(Shown(b), MeaningText(cards[0], 1, 3));
-        EXPECT_EQ(b.m_cardLabel->font().family(), GothicFont.family());
+        EXPECT_EQ(Control<QLabel>(&b, "cardLabel")->font().family(), GothicFont.family());
 
         SendMessage(&b, WM_DRILL_REVEAL);
         EXPECT_EQ(Shown(b), "apple[aepl]");
@@ -209,12 +210,12 @@ TEST_F(DrillBarTest, ShowCard_TextOverSixteenBytes_WidensBarAndLabel_KeepsBarOnT
         const QRect wideLabel(21, 3, 144 + 32, 20);
         const QRect narrowLabel(21, 3, 144, 20);
         EXPECT_EQ(b.geometry(), QRect(QPoint(800 - 212, own.y()), QSize(212, 26)));
-        EXPECT_EQ(b.m_cardLabel->geometry(), wideLabel);
+        EXPECT_EQ(Control<QLabel>(&b, "cardLabel")->geometry(), wideLabel);
 
         PressNext(b);
         EXPECT_EQ(Shown(b), MeaningText(cards[1], 2, 3));
         EXPECT_EQ(b.geometry(), QRect(own, QSize(180, 26)));
-        EXPECT_EQ(b.m_cardLabel->geometry(), narrowLabel);
+        EXPECT_EQ(Control<QLabel>(&b, "cardLabel")->geometry(), narrowLabel);
 
         PressNext(b);
         EXPECT_EQ(b.geometry(), QRect(QPoint(800 - 212, own.y()), QSize(212, 26)));
@@ -226,7 +227,7 @@ TEST_F(DrillBarTest, ShowCard_TextOverSixteenBytes_WidensBarAndLabel_KeepsBarOnT
         EXPECT_EQ(b.geometry(), QRect(dragged, QSize(180, 26)));
         PressNext(b);
         EXPECT_EQ(b.geometry(), QRect(dragged, QSize(212, 26)));
-        EXPECT_EQ(b.m_cardLabel->geometry(), wideLabel);
+        EXPECT_EQ(Control<QLabel>(&b, "cardLabel")->geometry(), wideLabel);
     });
 }
 
@@ -238,16 +239,16 @@ TEST_F(DrillBarTest, FreeSteps_MarkFromCheckBox_NewCardShownUntickedAndEditFocus
 {
     Select(CKadoDlg::kFree);
     harness.Run(bar, [&](CKadoDlg& b) {
-        b.m_revealButton->click();
+        Control<QPushButton>(&b, "revealButton")->click();
         PressNext(b);
         EXPECT_EQ(Shown(b), MeaningText(cards[1], 2, 3));
-        EXPECT_TRUE(WaitUntil([&] { return b.m_freeAnswerBar->m_answerEdit->hasFocus(); }));
+        EXPECT_TRUE(WaitUntil([&] { return Control<CEditDescendant>(b.m_freeAnswerBar, "answerEdit")->hasFocus(); }));
 
         TickMark(b);
         PressNext(b);
         EXPECT_EQ(Shown(b), MeaningText(cards[2], 3, 3));
         EXPECT_EQ(b.m_knownWords, (std::set<std::string, UnsignedByteLess>{"book"}));
-        EXPECT_FALSE(b.m_freeAnswerBar->m_markCheck->isChecked());
+        EXPECT_FALSE(Control<QCheckBox>(b.m_freeAnswerBar, "markCheck")->isChecked());
         EXPECT_EQ(LabelTextColour(b), b.palette().color(QPalette::WindowText));
 
         PressPrev(b);
@@ -263,14 +264,14 @@ TEST_F(DrillBarTest, Spell_EveryChangeOfTheEdit_JudgedInTheCardsColour)
 {
     Select(CKadoDlg::kFree);
     harness.Run(bar, [&](CKadoDlg& b) {
-        QTest::keyClicks(b.m_freeAnswerBar->m_answerEdit, QStringLiteral("App"));
+        QTest::keyClicks(Control<CEditDescendant>(b.m_freeAnswerBar, "answerEdit"), QStringLiteral("App"));
         EXPECT_EQ(LabelTextColour(b), kWrongOnLight);
-        QTest::keyClicks(b.m_freeAnswerBar->m_answerEdit, QStringLiteral("le"));
+        QTest::keyClicks(Control<CEditDescendant>(b.m_freeAnswerBar, "answerEdit"), QStringLiteral("le"));
         EXPECT_EQ(LabelTextColour(b), kRightOnLight);
         EXPECT_EQ(Shown(b), MeaningText(cards[0], 1, 3));
-        b.m_revealButton->click();
+        Control<QPushButton>(&b, "revealButton")->click();
         EXPECT_EQ(LabelTextColour(b), kRightOnLight);
-        EXPECT_EQ(b.m_cardLabel->font().family(), PhoneticFont.family());
+        EXPECT_EQ(Control<QLabel>(&b, "cardLabel")->font().family(), PhoneticFont.family());
     });
 }
 
@@ -289,15 +290,15 @@ TEST_F(DrillBarTest, Spell_Keystroke_RepaintsTheCardLabelAlone)
             // The first keys judge the card for the first time and settle the
             // keyboard in the answer bar; the keys after them are the round
             // that repeats while the learner types.
-            b.m_freeAnswerBar->m_answerEdit->clear();
+            Control<CEditDescendant>(b.m_freeAnswerBar, "answerEdit")->clear();
             for (QChar key : QStringLiteral("ap")) {
-                QTest::keyClicks(b.m_freeAnswerBar->m_answerEdit, QString(key));
+                QTest::keyClicks(Control<CEditDescendant>(b.m_freeAnswerBar, "answerEdit"), QString(key));
                 QCoreApplication::processEvents();
             }
             const Paints barPaints(&b);
-            const Paints labelPaints(b.m_cardLabel);
+            const Paints labelPaints(Control<QLabel>(&b, "cardLabel"));
             for (QChar key : QStringLiteral("ple")) {
-                QTest::keyClicks(b.m_freeAnswerBar->m_answerEdit, QString(key));
+                QTest::keyClicks(Control<CEditDescendant>(b.m_freeAnswerBar, "answerEdit"), QString(key));
                 QCoreApplication::processEvents();
             }
             EXPECT_GE(labelPaints.count, 3);
@@ -311,14 +312,14 @@ TEST_F(DrillBarTest, Mark_Twice_TicksThenUnticksWhileCardKeepsKnownColour)
     Select(CKadoDlg::kFree);
     harness.Run(bar, [&](CKadoDlg& b) {
         SendMessage(&b, WM_DRILL_MARK);
-        EXPECT_TRUE(b.m_freeAnswerBar->m_markCheck->isChecked());
+        EXPECT_TRUE(Control<QCheckBox>(b.m_freeAnswerBar, "markCheck")->isChecked());
         EXPECT_TRUE(b.m_judged);
         EXPECT_EQ(b.m_judgement, CKadoDlg::kKnown);
         EXPECT_EQ(LabelTextColour(b), kKnownOnLight);
         EXPECT_TRUE(b.m_knownWords.empty());
 
         SendMessage(&b, WM_DRILL_MARK);
-        EXPECT_FALSE(b.m_freeAnswerBar->m_markCheck->isChecked());
+        EXPECT_FALSE(Control<QCheckBox>(b.m_freeAnswerBar, "markCheck")->isChecked());
         EXPECT_EQ(LabelTextColour(b), kKnownOnLight);
         EXPECT_TRUE(b.m_knownWords.empty());
     });
@@ -337,13 +338,13 @@ TEST_F(DrillBarTest, TestMode_OkShowsTheJudgedWordThenTheNextMeaning)
         TypeAnswer(b, "wrong");
         EXPECT_EQ(Shown(b), RevealedText(first));
         EXPECT_EQ(LabelTextColour(b), kWrongOnLight);
-        EXPECT_EQ(b.m_cardLabel->font().family(), PhoneticFont.family());
-        EXPECT_EQ(b.m_testAnswerBar->m_answerEdit->text(), QStringLiteral("wrong"));
+        EXPECT_EQ(Control<QLabel>(&b, "cardLabel")->font().family(), PhoneticFont.family());
+        EXPECT_EQ(Control<CEditDescendant>(b.m_testAnswerBar, "answerEdit")->text(), QStringLiteral("wrong"));
 
         PressOk(b);
         EXPECT_EQ(Shown(b), MeaningText(CurrentCard(b), 2, 3));
         EXPECT_EQ(LabelTextColour(b), b.palette().color(QPalette::WindowText));
-        EXPECT_EQ(b.m_testAnswerBar->m_answerEdit->selectedText(), QStringLiteral("wrong"));
+        EXPECT_EQ(Control<CEditDescendant>(b.m_testAnswerBar, "answerEdit")->selectedText(), QStringLiteral("wrong"));
 
         // "?" works before an answer is given, too.
         SendMessage(&b, WM_DRILL_REVEAL);
@@ -367,7 +368,7 @@ TEST_F(DrillBarTest, EndOfPassBoxUp_MessagesOfTheCardAndHotKeysDoNothing)
         for (int message : {WM_DRILL_PREV, WM_DRILL_NEXT, WM_DRILL_SPELL, WM_DRILL_REVEAL, WM_DRILL_MARK,
                             WM_DRILL_ANSWER})
             SendMessage(&bar, message);
-        bar.m_revealButton->click();
+        Control<QPushButton>(&bar, "revealButton")->click();
         // The hook is suspended while the box is up.
         PressHotKey(bar.m_freeAnswerBar, Qt::Key_F);
         EXPECT_EQ(StateOf(bar), before);
@@ -394,10 +395,10 @@ TEST_F(DrillBarTest, HotKeys_ReachTheBarWhileItRuns)
 {
     Select(CKadoDlg::kFree);
     harness.Run(bar, [&](CKadoDlg& b) {
-        PressHotKey(b.m_freeAnswerBar->m_answerEdit, Qt::Key_F);
+        PressHotKey(Control<CEditDescendant>(b.m_freeAnswerBar, "answerEdit"), Qt::Key_F);
         EXPECT_TRUE(WaitUntil([&] { return b.m_revealed; }));
-        PressHotKey(b.m_freeAnswerBar->m_answerEdit, Qt::Key_M);
-        EXPECT_TRUE(WaitUntil([&] { return b.m_freeAnswerBar->m_markCheck->isChecked(); }));
+        PressHotKey(Control<CEditDescendant>(b.m_freeAnswerBar, "answerEdit"), Qt::Key_M);
+        EXPECT_TRUE(WaitUntil([&] { return Control<QCheckBox>(b.m_freeAnswerBar, "markCheck")->isChecked(); }));
     });
 }
 
@@ -421,16 +422,16 @@ TEST_F(DrillBarTest, SeeThrough_TwiceTakesOneCopyAndHidesThenShowsButtons)
         EXPECT_EQ(screen.asked, 1);
         EXPECT_TRUE(answerBar->isVisible());
         EXPECT_TRUE(b.m_look.SeeThrough());
-        EXPECT_TRUE(b.m_revealButton->isHidden());
+        EXPECT_TRUE(Control<QPushButton>(&b, "revealButton")->isHidden());
         EXPECT_TRUE(answerBar->m_look.SeeThrough());
-        EXPECT_TRUE(answerBar->m_nextButton->isHidden());
-        EXPECT_TRUE(answerBar->m_answerEdit->m_seeThrough);
+        EXPECT_TRUE(Control<QPushButton>(answerBar, "nextButton")->isHidden());
+        EXPECT_TRUE(Control<CEditDescendant>(answerBar, "answerEdit")->m_seeThrough);
         EXPECT_TRUE(b.m_revealed);
         EXPECT_EQ(Shown(b), "apple[aepl]");
         const QColor sampled = ScreenCopyDC.PixelAt(b.m_look.SamplePoint());
         EXPECT_EQ(b.m_look.BackBrush().color(), sampled);
-        EXPECT_TRUE(b.m_cardLabel->autoFillBackground());
-        EXPECT_EQ(b.m_cardLabel->palette().color(QPalette::Window), sampled);
+        EXPECT_TRUE(Control<QLabel>(&b, "cardLabel")->autoFillBackground());
+        EXPECT_EQ(Control<QLabel>(&b, "cardLabel")->palette().color(QPalette::Window), sampled);
 
         // Moving samples the same copy at the new place.
         b.move(b.pos() + QPoint(-40, 30));
@@ -440,11 +441,12 @@ TEST_F(DrillBarTest, SeeThrough_TwiceTakesOneCopyAndHidesThenShowsButtons)
         SendMessage(&b, WM_DRILL_SEETHROUGH);
         EXPECT_EQ(screen.asked, 1);
         EXPECT_FALSE(b.m_look.SeeThrough());
-        EXPECT_FALSE(b.m_revealButton->isHidden());
+        EXPECT_FALSE(Control<QPushButton>(&b, "revealButton")->isHidden());
         EXPECT_FALSE(answerBar->m_look.SeeThrough());
-        EXPECT_FALSE(answerBar->m_nextButton->isHidden());
+        EXPECT_FALSE(Control<QPushButton>(answerBar, "nextButton")->isHidden());
         // The label fills its background in the bar's own colour again.
-        EXPECT_EQ(b.m_cardLabel->palette().color(QPalette::Window), b.palette().color(QPalette::Window));
+        EXPECT_EQ(Control<QLabel>(&b, "cardLabel")->palette().color(QPalette::Window),
+                  b.palette().color(QPalette::Window));
         EXPECT_EQ(b.m_look.BackBrush().style(), Qt::NoBrush);
         EXPECT_TRUE(b.isVisible());
     });
@@ -464,9 +466,9 @@ TEST_F(DrillBarTest, Show_EndsSeeThroughWithoutCopy)
         SendMessage(&b, WM_DRILL_SHOW);
         EXPECT_EQ(screen.asked, copies);
         EXPECT_FALSE(b.m_look.SeeThrough());
-        EXPECT_FALSE(b.m_revealButton->isHidden());
+        EXPECT_FALSE(Control<QPushButton>(&b, "revealButton")->isHidden());
         EXPECT_FALSE(b.m_testAnswerBar->m_look.SeeThrough());
-        EXPECT_FALSE(b.m_testAnswerBar->m_okButton->isHidden());
+        EXPECT_FALSE(Control<QPushButton>(b.m_testAnswerBar, "okButton")->isHidden());
         EXPECT_EQ(StateOf(b), before);
 
         SendMessage(&b, WM_DRILL_SHOW);
@@ -550,7 +552,7 @@ TEST_F(DrillBarTest, NextRun_AfterDrillEndedSeeThroughAndMinimised_StartsFromScr
         EXPECT_FALSE(b.m_look.SeeThrough());
         EXPECT_FALSE(b.m_minimized);
         EXPECT_FALSE(b.isMinimized());
-        EXPECT_FALSE(b.m_revealButton->isHidden());
+        EXPECT_FALSE(Control<QPushButton>(&b, "revealButton")->isHidden());
         EXPECT_FALSE(b.m_judged);
         EXPECT_FALSE(b.m_revealed);
         EXPECT_TRUE(b.m_freeAnswerBar.isNull());
@@ -599,7 +601,7 @@ TEST_F(DrillBarTest, RealBoxesAndResultDialog_BlockTheBarButNotTheAnswerBar)
     std::unique_ptr<WindowEvents> answerEvents;
     // What a learner can do with the answer bar while a box or the result dialog is up.
     auto typeIntoAnswerBar = [&] {
-        CEditDescendant* edit = bar.m_freeAnswerBar->m_answerEdit;
+        CEditDescendant* edit = Control<CEditDescendant>(bar.m_freeAnswerBar, "answerEdit");
         edit->clear();
         QTest::keyClicks(edit, QStringLiteral("ok"));
         return edit->text();

@@ -64,14 +64,16 @@ Seen SeenOn(CKadoDlg& b)
 {
     QCoreApplication::processEvents();
     const QImage shot = b.grab().toImage();
-    const QRect label = b.m_cardLabel->geometry();
+    const QLabel* card = Control<QLabel>(&b, "cardLabel");
+    const QRect label = card->geometry();
     const QPoint behind(label.right() - 3, label.center().y());
-    return {b.m_cardLabel->palette().color(b.m_cardLabel->foregroundRole()), shot.pixelColor(behind)};
+    return {card->palette().color(card->foregroundRole()), shot.pixelColor(behind)};
 }
 
 CEditDescendant* AnswerEdit(CKadoDlg& b)
 {
-    return b.m_freeAnswerBar ? b.m_freeAnswerBar->m_answerEdit : b.m_testAnswerBar->m_answerEdit;
+    const QWidget* answerBar = b.m_freeAnswerBar ? static_cast<QWidget*>(b.m_freeAnswerBar) : b.m_testAnswerBar;
+    return Control<CEditDescendant>(answerBar, "answerEdit");
 }
 
 void SwitchSeeThrough(CKadoDlg& b, bool on)
@@ -117,14 +119,15 @@ TEST_F(CardReadability, EveryState_LightDarkAndSeeThrough_AtLeastFourAndAHalfToO
     const QColor known(128, 128, 255);
     const CardState states[] = {
         {"plain", CKadoDlg::kFree, [](CKadoDlg&) {}, std::nullopt},
-        {"revealed", CKadoDlg::kFree, [](CKadoDlg& b) { b.m_revealButton->click(); }, std::nullopt},
+        {"revealed", CKadoDlg::kFree, [](CKadoDlg& b) { Control<QPushButton>(&b, "revealButton")->click(); },
+         std::nullopt},
         {"judged right", CKadoDlg::kTest, [](CKadoDlg& b) { TypeAnswer(b, CurrentCard(b).word); }, right},
         {"judged wrong", CKadoDlg::kTest, [](CKadoDlg& b) { TypeAnswer(b, "wrong"); }, wrong},
         {"known", CKadoDlg::kFree, [](CKadoDlg& b) { SendMessage(&b, WM_DRILL_MARK); }, known},
         {"spelling matched", CKadoDlg::kFree,
-         [](CKadoDlg& b) { QTest::keyClicks(b.m_freeAnswerBar->m_answerEdit, QStringLiteral("apple")); }, right},
+         [](CKadoDlg& b) { QTest::keyClicks(AnswerEdit(b), QStringLiteral("apple")); }, right},
         {"spelling not yet", CKadoDlg::kFree,
-         [](CKadoDlg& b) { QTest::keyClicks(b.m_freeAnswerBar->m_answerEdit, QStringLiteral("app")); }, wrong},
+         [](CKadoDlg& b) { QTest::keyClicks(AnswerEdit(b), QStringLiteral("app")); }, wrong},
     };
     struct Look {
         const char* name;

@@ -9,6 +9,7 @@
 #include "bars/CEditDescendant.h"
 #include "drill/DrillTexts.h"
 #include "store/Cp932.h"
+#include "support/Controls.h"
 #include "support/ScriptedModal.h"
 
 #include <QApplication>
@@ -17,6 +18,7 @@
 #include <QDeadlineTimer>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QTest>
 #include <QTimer>
@@ -55,7 +57,7 @@ inline std::vector<WordCard> ThreeCards()
 }
 
 // What the learner sees on the card, as UTF-8.
-inline std::string Shown(const CKadoDlg& bar) { return bar.m_cardLabel->text().toStdString(); }
+inline std::string Shown(const CKadoDlg& bar) { return Control<QLabel>(&bar, "cardLabel")->text().toStdString(); }
 
 inline std::string MeaningText(const WordCard& card, int position, int count)
 {
@@ -66,7 +68,10 @@ inline std::string RevealedText(const WordCard& card) { return card.word + card.
 
 inline const WordCard& CurrentCard(const CKadoDlg& bar) { return bar.m_passCards.at(bar.m_current); }
 
-inline QColor LabelTextColour(const CKadoDlg& bar) { return bar.m_cardLabel->palette().color(QPalette::WindowText); }
+inline QColor LabelTextColour(const CKadoDlg& bar)
+{
+    return Control<QLabel>(&bar, "cardLabel")->palette().color(QPalette::WindowText);
+}
 
 // Waits, handling events, until the condition holds or a generous time has
 // passed (which only a failing test ever reaches).
@@ -152,16 +157,16 @@ public:
 // The test bar's path: type the answer and press "ok".
 inline void TypeAnswer(CKadoDlg& bar, const std::string& text)
 {
-    CEditDescendant* edit = bar.m_testAnswerBar->m_answerEdit;
+    auto* edit = Control<QLineEdit>(bar.m_testAnswerBar, "answerEdit");
     edit->clear();
     QTest::keyClicks(edit, QString::fromStdString(text));
-    bar.m_testAnswerBar->m_okButton->click();
+    Control<QPushButton>(bar.m_testAnswerBar, "okButton")->click();
 }
 
-inline void PressOk(CKadoDlg& bar) { bar.m_testAnswerBar->m_okButton->click(); }
-inline void PressNext(CKadoDlg& bar) { bar.m_freeAnswerBar->m_nextButton->click(); }
-inline void PressPrev(CKadoDlg& bar) { bar.m_freeAnswerBar->m_prevButton->click(); }
-inline void TickMark(CKadoDlg& bar) { bar.m_freeAnswerBar->m_markCheck->setChecked(true); }
+inline void PressOk(CKadoDlg& bar) { Control<QPushButton>(bar.m_testAnswerBar, "okButton")->click(); }
+inline void PressNext(CKadoDlg& bar) { Control<QPushButton>(bar.m_freeAnswerBar, "nextButton")->click(); }
+inline void PressPrev(CKadoDlg& bar) { Control<QPushButton>(bar.m_freeAnswerBar, "prevButton")->click(); }
+inline void TickMark(CKadoDlg& bar) { Control<QCheckBox>(bar.m_freeAnswerBar, "markCheck")->setChecked(true); }
 
 // A hot key as the hot-key library sees it in the program's own windows.
 inline void PressHotKey(QWidget* where, Qt::Key key)

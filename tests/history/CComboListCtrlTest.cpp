@@ -1,3 +1,4 @@
+#include "platform/CDialog.h"
 #include "platform/WinMessages.h"
 #include "history/CComboListCtrl.h"
 #include "history/CInPlaceCombo.h"
@@ -40,7 +41,7 @@ public:
     {
         resize(420, 260);
         list = new CComboListCtrl(this);
-        list->setObjectName(QStringLiteral("1033"));
+        CDialog::SetControlId(list, 1033);
         list->setGeometry(10, 10, 400, 200);
         list->setFocusPolicy(Qt::StrongFocus);
         for (int c = 0; c < int(widths.size()); ++c)

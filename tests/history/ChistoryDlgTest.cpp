@@ -86,7 +86,7 @@ protected:
         QCoreApplication::processEvents();
     }
 
-    void PressOk() { QTest::mouseClick(dlg.findChild<QPushButton*>("1"), Qt::LeftButton); }
+    void PressOk() { QTest::mouseClick(dlg.findChild<QPushButton*>("okButton"), Qt::LeftButton); }
 
     std::vector<std::int32_t> DuoLevels(std::size_t n) const
     {
@@ -275,7 +275,7 @@ TEST_F(ResultDialog, ComboItemRequest_AnsweredOnlyForLevelColumnWithFocusInList)
         dlg.m_list->setFocus();
         ask(4);
         ask(3);
-        dlg.findChild<QPushButton*>("1")->setFocus();
+        dlg.findChild<QPushButton*>("okButton")->setFocus();
         ask(4);
         dlg.EndDialog(ModalSeam::IDCANCEL);
     });

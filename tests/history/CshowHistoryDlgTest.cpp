@@ -97,17 +97,18 @@ protected:
         return RunModal(dlg, steps);
     }
 
-    QPushButton* Button(const char* id) { return dlg.findChild<QPushButton*>(id); }
-    void Press(const char* id) { QTest::mouseClick(Button(id), Qt::LeftButton); }
-    void Close() { Press("1"); }
+    QPushButton* Button(const char* name) { return dlg.findChild<QPushButton*>(name); }
+    void Press(const char* name) { QTest::mouseClick(Button(name), Qt::LeftButton); }
+    void Close() { Press("okButton"); }
     Pager Look() const
     {
-        return {dlg.findChild<QLineEdit*>("1035")->text(), dlg.findChild<QLabel*>("1034")->text(),
-                dlg.findChild<QPushButton*>("1025")->isEnabled(), dlg.findChild<QPushButton*>("1026")->isEnabled()};
+        return {dlg.findChild<QLineEdit*>("pageEdit")->text(), dlg.findChild<QLabel*>("pageCountLabel")->text(),
+                dlg.findChild<QPushButton*>("prevButton")->isEnabled(),
+                dlg.findChild<QPushButton*>("nextButton")->isEnabled()};
     }
     void Query(const QString& typed)
     {
-        QLineEdit* field = dlg.findChild<QLineEdit*>("1035");
+        QLineEdit* field = dlg.findChild<QLineEdit*>("pageEdit");
         field->setFocus();
         field->clear();
         QTest::keyClicks(field, typed);
@@ -149,7 +150,7 @@ TEST_F(Browser, ThirtyWords_OnePageInListOrderAndNextOnlyDisablesItself)
         // Filled list: its first rows show, whichever row holds the focus mark.
         firstRowTop = dlg.m_list->visualRect(dlg.m_list->model()->index(0, 0)).top();
         before = Look();
-        Press("1026");
+        Press("nextButton");
         afterNext = ListRows(*dlg.m_list);
         after = Look();
         Close();
@@ -170,10 +171,10 @@ TEST_F(Browser, ThirtyOneWords_SecondPageShowsTheLastWord)
     Table page2, backOn1;
     Pager on2, on1;
     Run("BIG", 31, [&] {
-        Press("1026");
+        Press("nextButton");
         page2 = ListRows(*dlg.m_list);
         on2 = Look();
-        Press("1025");
+        Press("prevButton");
         backOn1 = ListRows(*dlg.m_list);
         on1 = Look();
         Close();
@@ -202,7 +203,7 @@ TEST_F(Browser, Query_TypedPage_ShowsThePageItNamesWithItsButtons)
         Table rows;
         Pager pager;
         Run("BIG", 61, [&] {
-            Press("1026");
+            Press("nextButton");
             Query(QString::fromUtf8(c.typed));
             rows = ListRows(*dlg.m_list);
             pager = Look();
@@ -224,8 +225,8 @@ TEST_F(Browser, UnsavedLevel_LostOnNextAndSavedLevelKeptInCardAcrossRuns)
     Run("BIG", 31, [&] {
         ChooseLevel(2, 4);
         afterChange = dlg.m_list->GetItemText(2, 4);
-        Press("1026");
-        Press("1025");
+        Press("nextButton");
+        Press("prevButton");
         afterReturn = dlg.m_list->GetItemText(2, 4);
         Close();
     });
@@ -236,7 +237,7 @@ TEST_F(Browser, UnsavedLevel_LostOnNextAndSavedLevelKeptInCardAcrossRuns)
     Run("BIG", 31, [&] {
         ChooseLevel(2, 4);
         ChooseLevel(29, 1);
-        Press("1036");
+        Press("saveButton");
         EXPECT_TRUE(dlg.isVisible());
         Close();
     });
@@ -261,9 +262,9 @@ TEST_F(Browser, SaveOnSecondPage_AppliesOnlyThatPageAtItsCardIndexes)
     CreateTable("BIG", Words("BIG"));
     FindWordList("BIG")->cards[0].level = 3;
     Run("BIG", 31, [&] {
-        Press("1026");
+        Press("nextButton");
         ChooseLevel(0, 2);
-        Press("1036");
+        Press("saveButton");
         Close();
     });
     std::vector<std::int32_t> levels;
@@ -311,8 +312,8 @@ TEST_F(Browser, ListMissingFromRegistry_SaysSoOnEveryLoadAndOnSave)
     Table rows;
     Run("GONE", 31, [&] {
         rows = ListRows(*dlg.m_list);
-        Press("1026");
-        Press("1036");
+        Press("nextButton");
+        Press("saveButton");
         Close();
     });
     EXPECT_TRUE(rows.empty());

@@ -1,5 +1,7 @@
 #include "maindlg/CmainDlg.h"
 
+#include "maindlg/StartRange.h"
+#include "res/Texts.h"
 #include "platform/WinMessages.h"
 #include "bars/CtestInputDlg.h"
 #include "drill/CKadoDlg.h"
@@ -28,12 +30,13 @@ namespace {
 
 using Rows = std::vector<std::vector<std::string>>;
 
-const QString kOutOfRange = QStringLiteral("selection out of range, select all");
-const QString kZeroWords = QStringLiteral("0 words selected select all");
-const QString kEmpty = QStringLiteral("wordlist empty!");
-const QString kNoSuchList = QStringLiteral("no such wordlist!");
-const QString kWaitText = QStringLiteral("読取中、暫くお待ちください");
-const QString kLoadingText = QStringLiteral("読取中...");
+// The dialog's own texts, as its boxes and its count label show them.
+const QString kOutOfRange = QString::fromUtf8(kSelectionOutOfRangeText);
+const QString kZeroWords = QString::fromUtf8(kZeroWordsSelectedText);
+const QString kEmpty = QString::fromUtf8(kWordListEmptyText);
+const QString kNoSuchList = QString::fromUtf8(kNoSuchWordListText);
+const QString kWaitText = QString::fromUtf8(CmainDlg::kWaitForLoadText);
+const QString kLoadingText = QString::fromUtf8(CmainDlg::kLoadingText);
 
 // What the drill bar was given when its modal run started.
 struct DrillRun {
@@ -99,11 +102,11 @@ public:
         return result;
     }
 
-    QPushButton* Button(int id) { return dlg.findChild<QPushButton*>(QString::number(id)); }
-    QLineEdit* Edit(int id) { return dlg.findChild<QLineEdit*>(QString::number(id)); }
-    QListWidget* ListBox() { return dlg.findChild<QListWidget*>(QStringLiteral("1022")); }
-    QComboBox* Combo(int id) { return dlg.findChild<QComboBox*>(QString::number(id)); }
-    QString CountText() { return dlg.findChild<QLabel*>(QStringLiteral("1028"))->text(); }
+    QPushButton* Button(const char* name) { return dlg.findChild<QPushButton*>(name); }
+    QLineEdit* Edit(const char* name) { return dlg.findChild<QLineEdit*>(name); }
+    QListWidget* ListBox() { return dlg.findChild<QListWidget*>("wordListBox"); }
+    QComboBox* Combo(const char* name) { return dlg.findChild<QComboBox*>(name); }
+    QString CountText() { return dlg.findChild<QLabel*>("countLabel")->text(); }
     QTimer* PreloadTimer() { return dlg.findChild<QTimer*>(QStringLiteral("preloadTimer")); }
 
     void ClickList(const QString& name)
@@ -117,9 +120,9 @@ public:
 
     // Digits are typed; anything else is set directly, since the digit
     // filter would swallow it yet the range check must hold for any text.
-    void Type(int id, const std::string& text)
+    void Type(const char* name, const std::string& text)
     {
-        QLineEdit* edit = Edit(id);
+        QLineEdit* edit = Edit(name);
         if (text.find_first_not_of("0123456789") != std::string::npos) {
             edit->setText(QString::fromStdString(text));
             return;
@@ -129,7 +132,7 @@ public:
         QTest::keyClicks(edit, QString::fromStdString(text));
     }
 
-    void ClickStart() { QTest::mouseClick(Button(1010), Qt::LeftButton); }
+    void ClickStart() { QTest::mouseClick(Button("startButton"), Qt::LeftButton); }
 
     std::vector<std::string> Words(const std::string& name, int first, int last)
     {
@@ -192,16 +195,16 @@ TEST(MainDialog, Init_ListedFirstList_ShowsListsModesAndStoredRange)
         EXPECT_EQ(names, (std::vector<QString>{"DUO", "HS1", "HS2", "HS3", "MS1", "MS2", "MS3", "STEP_Lv1",
                                                "STEP_Lv2hard", "STEP_Lv2nom", "STEP_TokyoUniv", "TOEFL", "TOEIC"}));
         EXPECT_EQ(h.ListBox()->currentRow(), 0);
-        EXPECT_EQ(ItemTexts(h.Combo(1011)), (std::vector<QString>{"プレビュー", "フリー", "テスト"}));
-        EXPECT_EQ(h.Combo(1011)->currentIndex(), 1);
-        EXPECT_EQ(ItemTexts(h.Combo(1013)), (std::vector<QString>{"全部", "1", "2", "3", "4", "5"}));
-        EXPECT_EQ(h.Combo(1013)->currentIndex(), 0);
+        EXPECT_EQ(ItemTexts(h.Combo("modeCombo")), (std::vector<QString>{"プレビュー", "フリー", "テスト"}));
+        EXPECT_EQ(h.Combo("modeCombo")->currentIndex(), 1);
+        EXPECT_EQ(ItemTexts(h.Combo("levelCombo")), (std::vector<QString>{"全部", "1", "2", "3", "4", "5"}));
+        EXPECT_EQ(h.Combo("levelCombo")->currentIndex(), 0);
         EXPECT_EQ(h.CountText(), QStringLiteral("30"));
-        EXPECT_EQ(h.Edit(1026)->text(), QStringLiteral("5"));
-        EXPECT_EQ(h.Edit(1027)->text(), QStringLiteral("12"));
-        EXPECT_TRUE(h.Button(1025)->isEnabled());
-        EXPECT_TRUE(h.Combo(1013)->isEnabled());
-        EXPECT_FALSE(h.dlg.findChild<QCheckBox*>(QStringLiteral("1032"))->isChecked());
+        EXPECT_EQ(h.Edit("firstEdit")->text(), QStringLiteral("5"));
+        EXPECT_EQ(h.Edit("lastEdit")->text(), QStringLiteral("12"));
+        EXPECT_TRUE(h.Button("historyButton")->isEnabled());
+        EXPECT_TRUE(h.Combo("levelCombo")->isEnabled());
+        EXPECT_FALSE(h.dlg.findChild<QCheckBox*>("spellCheck")->isChecked());
         EXPECT_FALSE(h.PreloadTimer()->isActive());
     });
     h.ExpectBoxes({});
@@ -213,14 +216,15 @@ TEST(MainDialog, Layout_EveryControlOnTopAtItsCentreAndTextsFit)
 {
     MainDialogHarness h;
     h.Run([&] {
-        for (int id : {1010, 1011, 2, 1022, 1026, 1027, 1013, 1025, 1032}) {
-            auto* control = h.dlg.findChild<QWidget*>(QString::number(id));
+        for (const char* name : {"startButton", "modeCombo", "cancelButton", "wordListBox", "firstEdit", "lastEdit",
+                                 "levelCombo", "historyButton", "spellCheck"}) {
+            auto* control = h.dlg.findChild<QWidget*>(name);
             const QWidget* hit = h.dlg.childAt(control->geometry().center());
-            EXPECT_TRUE(hit == control || control->isAncestorOf(hit)) << id;
+            EXPECT_TRUE(hit == control || control->isAncestorOf(hit)) << name;
         }
-        for (auto* combo : {h.Combo(1011), h.Combo(1013)})
-            EXPECT_FALSE(combo->geometry().intersects(h.Edit(1026)->geometry()) ||
-                         combo->geometry().intersects(h.Button(1010)->geometry()));
+        for (auto* combo : {h.Combo("modeCombo"), h.Combo("levelCombo")})
+            EXPECT_FALSE(combo->geometry().intersects(h.Edit("firstEdit")->geometry()) ||
+                         combo->geometry().intersects(h.Button("startButton")->geometry()));
         for (auto* label : h.dlg.findChildren<QLabel*>()) {
             const QFontMetrics metrics = label->fontMetrics();
             EXPECT_LE(metrics.horizontalAdvance(label->text()), label->width()) << label->text().toStdString();
@@ -231,7 +235,7 @@ TEST(MainDialog, Layout_EveryControlOnTopAtItsCentreAndTextsFit)
                 << button->text().toStdString();
             EXPECT_LE(button->fontMetrics().height() + 4, button->height()) << button->text().toStdString();
         }
-        auto* check = h.dlg.findChild<QCheckBox*>(QStringLiteral("1032"));
+        auto* check = h.dlg.findChild<QCheckBox*>("spellCheck");
         EXPECT_LE(check->sizeHint().width(), check->width());
     });
 }
@@ -255,9 +259,9 @@ TEST(MainDialog, RangeFields_TakeAsciiDigitsOnly)
     MainDialogHarness h;
     h.Run([&] {
         for (const auto& c : cases) {
-            for (int id : {1026, 1027}) {
-                SCOPED_TRACE(std::string(c.text) + " in " + std::to_string(id));
-                QLineEdit* edit = h.Edit(id);
+            for (const char* name : {"firstEdit", "lastEdit"}) {
+                SCOPED_TRACE(std::string(c.text) + " in " + name);
+                QLineEdit* edit = h.Edit(name);
                 edit->clear();
                 for (QChar character : QString::fromUtf8(c.text))
                     QTest::sendKeyEvent(QTest::Click, edit, Qt::Key_unknown, QString(character), Qt::NoModifier);
@@ -277,11 +281,11 @@ TEST(MainDialog, SelectList_NotListed_EmptyRangeDisabledHistoryAndStartAllowed)
     h.Run([&] {
         h.ClickList("HS1");
         EXPECT_EQ(h.CountText(), QStringLiteral("30"));
-        EXPECT_EQ(h.Edit(1026)->text(), QString());
-        EXPECT_EQ(h.Edit(1027)->text(), QString());
-        EXPECT_FALSE(h.Button(1025)->isEnabled());
-        EXPECT_FALSE(h.Combo(1013)->isEnabled());
-        EXPECT_EQ(h.Combo(1013)->currentIndex(), 0);
+        EXPECT_EQ(h.Edit("firstEdit")->text(), QString());
+        EXPECT_EQ(h.Edit("lastEdit")->text(), QString());
+        EXPECT_FALSE(h.Button("historyButton")->isEnabled());
+        EXPECT_FALSE(h.Combo("levelCombo")->isEnabled());
+        EXPECT_EQ(h.Combo("levelCombo")->currentIndex(), 0);
 
         h.ClickStart();
     });
@@ -332,8 +336,8 @@ TEST(MainDialog, Start_RangeRules_StoreSyncAndDrillAsTheRulesSay)
         SCOPED_TRACE(c.name);
         MainDialogHarness h;
         h.Run([&] {
-            h.Type(1026, c.firstText);
-            h.Type(1027, c.lastText);
+            h.Type("firstEdit", c.firstText);
+            h.Type("lastEdit", c.lastText);
             h.ClickStart();
             EXPECT_TRUE(h.dlg.isVisible());
         });
@@ -376,8 +380,8 @@ TEST(MainDialog, Start_OneWordList_OnlyOneToTwoDrills)
         FindWordList("MS1")->cards.resize(1);
         h.Run([&] {
             h.ClickList("MS1");
-            h.Type(1026, c.firstText);
-            h.Type(1027, c.lastText);
+            h.Type("firstEdit", c.firstText);
+            h.Type("lastEdit", c.lastText);
             h.ClickStart();
         });
         h.ExpectBoxes(c.boxes);
@@ -429,12 +433,12 @@ TEST(MainDialog, Start_WhilePreloadRuns_OnlyTheWaitingMessage)
         listsLoaded.store(c.listsDone, std::memory_order_release);
         h.Run([&] {
             const QString countBefore = h.CountText();
-            h.Type(1026, "3");
-            h.Type(1027, "9");
+            h.Type("firstEdit", "3");
+            h.Type("lastEdit", "9");
             h.ClickStart();
             EXPECT_EQ(h.CountText(), countBefore);
-            EXPECT_EQ(h.Edit(1026)->text(), QStringLiteral("3"));
-            EXPECT_EQ(h.Edit(1027)->text(), QStringLiteral("9"));
+            EXPECT_EQ(h.Edit("firstEdit")->text(), QStringLiteral("3"));
+            EXPECT_EQ(h.Edit("lastEdit")->text(), QStringLiteral("9"));
             EXPECT_TRUE(h.dlg.isVisible());
         });
         h.ExpectBoxes({kWaitText});
@@ -457,8 +461,8 @@ TEST(MainDialog, Waiting_PreloadFinishes_FirstTickShowsListAndStopsTimer)
     QObject::connect(h.PreloadTimer(), &QTimer::timeout, [&] { ++ticks; });
     h.Run([&] {
         EXPECT_EQ(h.CountText(), kLoadingText);
-        EXPECT_FALSE(h.Button(1025)->isEnabled());
-        EXPECT_FALSE(h.Combo(1013)->isEnabled());
+        EXPECT_FALSE(h.Button("historyButton")->isEnabled());
+        EXPECT_FALSE(h.Combo("levelCombo")->isEnabled());
         EXPECT_TRUE(h.PreloadTimer()->isActive());
         EXPECT_EQ(h.PreloadTimer()->interval(), 1000);
 
@@ -472,10 +476,10 @@ TEST(MainDialog, Waiting_PreloadFinishes_FirstTickShowsListAndStopsTimer)
         EXPECT_EQ(ticks, 1);
         EXPECT_FALSE(h.PreloadTimer()->isActive());
         EXPECT_EQ(h.CountText(), QStringLiteral("30"));
-        EXPECT_EQ(h.Edit(1026)->text(), QStringLiteral("5"));
-        EXPECT_EQ(h.Edit(1027)->text(), QStringLiteral("12"));
-        EXPECT_TRUE(h.Button(1025)->isEnabled());
-        EXPECT_TRUE(h.Combo(1013)->isEnabled());
+        EXPECT_EQ(h.Edit("firstEdit")->text(), QStringLiteral("5"));
+        EXPECT_EQ(h.Edit("lastEdit")->text(), QStringLiteral("12"));
+        EXPECT_TRUE(h.Button("historyButton")->isEnabled());
+        EXPECT_TRUE(h.Combo("levelCombo")->isEnabled());
     });
     h.ExpectBoxes({});
 }
@@ -497,7 +501,7 @@ TEST(MainDialog, Start_LevelFilter_SelectsOnlyThatLevelEvenWhenNothingMatches)
         FindWordList("DUO")->cards[20].level = 3;
         h.Run([&] {
             for (int i = 0; i < c.levelPresses; ++i)
-                QTest::keyClick(h.Combo(1013), Qt::Key_Down);
+                QTest::keyClick(h.Combo("levelCombo"), Qt::Key_Down);
             h.ClickStart();
             EXPECT_TRUE(h.dlg.isVisible());
         });
@@ -523,15 +527,15 @@ TEST(MainDialog, Start_WithEnter_DrillBarRunsHiddenThenMainDialogGoesOn)
     const int result = h.Run(
         [&] {
             h.ClickList("TOEIC");
-            QTest::keyClick(h.Combo(1011), Qt::Key_Down);
-            h.Type(1027, "7");
-            QTest::keyClick(h.Edit(1027), Qt::Key_Return);
+            QTest::keyClick(h.Combo("modeCombo"), Qt::Key_Down);
+            h.Type("lastEdit", "7");
+            QTest::keyClick(h.Edit("lastEdit"), Qt::Key_Return);
             QTimer::singleShot(0, &h.dlg, [&] {
                 shownAfterDrill = h.dlg.isVisible();
-                EXPECT_EQ(h.Edit(1026)->text(), QString());
-                EXPECT_EQ(h.Edit(1027)->text(), QStringLiteral("7"));
-                EXPECT_FALSE(h.Button(1025)->isEnabled());
-                QTest::mouseClick(h.Button(2), Qt::LeftButton);
+                EXPECT_EQ(h.Edit("firstEdit")->text(), QString());
+                EXPECT_EQ(h.Edit("lastEdit")->text(), QStringLiteral("7"));
+                EXPECT_FALSE(h.Button("historyButton")->isEnabled());
+                QTest::mouseClick(h.Button("cancelButton"), Qt::LeftButton);
             });
         },
         false);
@@ -582,13 +586,13 @@ TEST(MainDialog, EveryEndOfARealDrill_MainDialogBackAndItsRunGoesOn)
         bool shownAfterDrill = false;
         const int result = h.Run(
             [&] {
-                h.Type(1026, "1");
-                h.Type(1027, "2");
+                h.Type("firstEdit", "1");
+                h.Type("lastEdit", "2");
                 QTimer::singleShot(0, &h.dlg.DrillBar(), [&] { c.end(h.dlg.DrillBar()); });
                 h.ClickStart();
                 QTimer::singleShot(0, &h.dlg, [&] {
                     shownAfterDrill = h.dlg.isVisible();
-                    QTest::mouseClick(h.Button(2), Qt::LeftButton);
+                    QTest::mouseClick(h.Button("cancelButton"), Qt::LeftButton);
                 });
             },
             false);
@@ -604,11 +608,11 @@ TEST(MainDialog, SecondStart_SameList_TakesNewRange)
 {
     MainDialogHarness h;
     h.Run([&] {
-        h.Type(1026, "2");
-        h.Type(1027, "4");
+        h.Type("firstEdit", "2");
+        h.Type("lastEdit", "4");
         h.ClickStart();
-        h.Type(1026, "10");
-        h.Type(1027, "20");
+        h.Type("firstEdit", "10");
+        h.Type("lastEdit", "20");
         h.ClickStart();
     });
     h.ExpectBoxes({});
@@ -628,7 +632,7 @@ TEST(MainDialog, ShowHistory_ListedList_BrowserGetsNameAndWordCount)
     h.MakeListed("HS3", 2, 8);
     h.Run([&] {
         h.ClickList("HS3");
-        QTest::mouseClick(h.Button(1025), Qt::LeftButton);
+        QTest::mouseClick(h.Button("historyButton"), Qt::LeftButton);
     });
     h.ExpectBoxes({});
     ASSERT_EQ(h.browserRuns.size(), 1u);
@@ -642,8 +646,8 @@ TEST(MainDialog, CancelEscapeAndCloseBox_EndTheRunWithCancel)
         const char* name;
         std::function<void(MainDialogHarness&)> close;
     } cases[] = {
-        {"Cancel button", [](MainDialogHarness& h) { QTest::mouseClick(h.Button(2), Qt::LeftButton); }},
-        {"Escape", [](MainDialogHarness& h) { QTest::keyClick(h.Edit(1026), Qt::Key_Escape); }},
+        {"Cancel button", [](MainDialogHarness& h) { QTest::mouseClick(h.Button("cancelButton"), Qt::LeftButton); }},
+        {"Escape", [](MainDialogHarness& h) { QTest::keyClick(h.Edit("firstEdit"), Qt::Key_Escape); }},
         {"close box", [](MainDialogHarness& h) { h.dlg.close(); }},
     };
     for (const auto& c : cases) {

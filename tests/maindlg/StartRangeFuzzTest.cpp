@@ -61,7 +61,7 @@ Expected Rules(const std::string& firstText, const std::string& lastText, long l
 {
     Expected e;
     if (n == 0) {
-        e.boxes = {"wordlist empty!"};
+        e.boxes = {kWordListEmptyText};
         return e;
     }
     long long first = firstText.empty() ? 1 : Number(firstText);
@@ -69,17 +69,17 @@ Expected Rules(const std::string& firstText, const std::string& lastText, long l
     // The last number is compared as an unsigned 32-bit one.
     const long long lastUnsigned = last < 0 ? last + 4294967296LL : last;
     if (first < 1 || lastUnsigned > n + 1) {
-        e.boxes.push_back("selection out of range, select all");
+        e.boxes.push_back(kSelectionOutOfRangeText);
         first = 1;
         last = n;
     }
     if (last < first) {
-        e.boxes.push_back("0 words selected select all");
+        e.boxes.push_back(kZeroWordsSelectedText);
         first = 1;
         last = n;
     }
     if (last == first) {
-        e.boxes.push_back("wordlist empty!");
+        e.boxes.push_back(kWordListEmptyText);
         return e;
     }
     e.drill = true;
@@ -170,9 +170,9 @@ TEST(StartRangeFuzz, RandomTextsThroughStart_StoreBoxAndDrillAsTheModelSays)
     std::mt19937 random(20);
 
     RunModal(dlg, [&] {
-        auto* firstEdit = dlg.findChild<QLineEdit*>(QStringLiteral("1026"));
-        auto* lastEdit = dlg.findChild<QLineEdit*>(QStringLiteral("1027"));
-        auto* start = dlg.findChild<QPushButton*>(QStringLiteral("1010"));
+        auto* firstEdit = dlg.findChild<QLineEdit*>("firstEdit");
+        auto* lastEdit = dlg.findChild<QLineEdit*>("lastEdit");
+        auto* start = dlg.findChild<QPushButton*>("startButton");
         const WordListState& duo = *FindWordList("DUO");
         for (int trial = 0; trial < 400 && !::testing::Test::HasFailure(); ++trial) {
             const std::string firstText = RandomText(random, true);

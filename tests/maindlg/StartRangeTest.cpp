@@ -25,9 +25,9 @@ struct RangeCase {
 
 TEST(StartRange, RulesPerFieldAndCombined_MatchTable)
 {
-    const std::string outOfRange = "selection out of range, select all";
-    const std::string zeroWords = "0 words selected select all";
-    const std::string empty = "wordlist empty!";
+    const std::string outOfRange = kSelectionOutOfRangeText;
+    const std::string zeroWords = kZeroWordsSelectedText;
+    const std::string empty = kWordListEmptyText;
     const RangeCase cases[] = {
         {"both empty: whole list", "", "", 30, true, 1, 30, {}},
         {"plain range", "3", "12", 30, true, 3, 12, {}},

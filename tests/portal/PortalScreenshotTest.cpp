@@ -80,7 +80,7 @@ TEST_P(PortalScreenshotTest, SeeThrough_ColourFromThePortalsPicture_OrPlainLookA
             EXPECT_EQ(b.m_revealed, round == 0);
             EXPECT_EQ(b.m_look.SeeThrough(), GetParam().copied);
             EXPECT_EQ(b.m_freeAnswerBar->m_look.SeeThrough(), GetParam().copied);
-            EXPECT_EQ(b.m_revealButton->isVisible(), !GetParam().copied);
+            EXPECT_EQ(Control<QPushButton>(&b, "revealButton")->isVisible(), !GetParam().copied);
             if (!GetParam().copied)
                 continue;
             EXPECT_EQ(b.m_look.BackBrush().color(), kDesktopColour);

@@ -247,13 +247,13 @@ TEST_F(DrillBarX11Test, DragFromLabelOrButton_MovesBar_PlainClickStaysAClick)
         // The bar is up and the run has handed the keyboard to the answer
         // bar, as a learner finds it before grabbing the bar.
         ASSERT_TRUE(QTest::qWaitForWindowExposed(&b));
-        ASSERT_TRUE(WaitUntil([&] { return b.m_freeAnswerBar->m_answerEdit->hasFocus(); }));
+        ASSERT_TRUE(WaitUntil([&] { return Control<CEditDescendant>(b.m_freeAnswerBar, "answerEdit")->hasFocus(); }));
         // The learner grabs the bar where it is on the screen, even though
         // Qt has it elsewhere.
         const QPoint start = learner.Place(b.winId()) / b.devicePixelRatio();
         learner.MisreportPlaceAsCorner(b.winId(), b.size() * b.devicePixelRatio());
         ASSERT_TRUE(WaitUntil([&] { return b.pos() == QPoint(); }));
-        learner.Drag(start + b.m_cardLabel->geometry().center(), QPoint(-120, 80));
+        learner.Drag(start + Control<QLabel>(&b, "cardLabel")->geometry().center(), QPoint(-120, 80));
         ASSERT_TRUE(WaitUntil([&] { return MovedAlong(start, b.pos(), QPoint(-120, 80)); }));
         QTest::qWait(200);
         // The bar keeps the point it was grabbed by under the pointer.
@@ -262,13 +262,14 @@ TEST_F(DrillBarX11Test, DragFromLabelOrButton_MovesBar_PlainClickStaysAClick)
 
         // Dragging by the "?" button moves the bar without pressing it.
         const QPoint second = b.pos();
-        learner.Drag(b.m_revealButton->mapToGlobal(b.m_revealButton->rect().center()), QPoint(-60, -50));
+        const QPushButton* reveal = Control<QPushButton>(&b, "revealButton");
+        learner.Drag(reveal->mapToGlobal(reveal->rect().center()), QPoint(-60, -50));
         ASSERT_TRUE(WaitUntil([&] { return MovedAlong(second, b.pos(), QPoint(-60, -50)); }));
         QTest::qWait(200);
         EXPECT_FALSE(b.m_revealed);
 
         const QPoint third = b.pos();
-        learner.Click(b.m_revealButton->mapToGlobal(b.m_revealButton->rect().center()));
+        learner.Click(reveal->mapToGlobal(reveal->rect().center()));
         EXPECT_TRUE(WaitUntil([&] { return b.m_revealed; }));
         EXPECT_EQ(b.pos(), third);
     });
@@ -294,7 +295,7 @@ TEST_F(DrillBarX11Test, TestDrill_TypedAnswerAndEnterInAnswerBar_JudgedByBar)
 {
     Select(CKadoDlg::kTest);
     harness.Run(bar, [&](CKadoDlg& b) {
-        CEditDescendant* edit = b.m_testAnswerBar->m_answerEdit;
+        CEditDescendant* edit = Control<CEditDescendant>(b.m_testAnswerBar, "answerEdit");
         learner.Click(edit->mapToGlobal(edit->rect().center()));
         ASSERT_TRUE(WaitUntil([&] { return edit->hasFocus(); }));
         const std::string word = CurrentCard(b).word;
@@ -319,14 +320,14 @@ TEST_F(DrillBarX11Test, HotKeysWhileAnotherProgramHasFocus_ReachTheBar)
     harness.Run(bar, [&](CKadoDlg& b) {
         // The run hands the keyboard to the answer bar first; only then does
         // the learner turn to another program.
-        ASSERT_TRUE(WaitUntil([&] { return b.m_freeAnswerBar->m_answerEdit->hasFocus(); }));
+        ASSERT_TRUE(WaitUntil([&] { return Control<CEditDescendant>(b.m_freeAnswerBar, "answerEdit")->hasFocus(); }));
         learner.FocusOwnWindow();
         ASSERT_TRUE(WaitUntil([&] { return !QGuiApplication::focusWindow(); }));
         const std::vector<KeySym> hotKey{XK_Control_L, XK_Alt_L, XK_Shift_L};
         learner.Type(XK_f, hotKey);
         EXPECT_TRUE(WaitUntil([&] { return b.m_revealed; }));
         learner.Type(XK_m, hotKey);
-        EXPECT_TRUE(WaitUntil([&] { return b.m_freeAnswerBar->m_markCheck->isChecked(); }));
+        EXPECT_TRUE(WaitUntil([&] { return Control<QCheckBox>(b.m_freeAnswerBar, "markCheck")->isChecked(); }));
         learner.Type(XK_h, hotKey);
         EXPECT_TRUE(WaitUntil([&] { return b.m_minimized && !learner.Viewable(b.winId()); }));
         learner.Type(XK_h, hotKey);
@@ -354,7 +355,8 @@ TEST_F(DrillBarX11Test, SeeThrough_PaintsBarInColourOfWindowBelow)
         ASSERT_TRUE(WaitUntil([&] { return b.pos() == QPoint(); }));
 
         SendMessage(&b, WM_DRILL_SEETHROUGH);
-        ASSERT_TRUE(WaitUntil([&] { return b.m_look.SeeThrough() && b.isVisible() && b.m_revealButton->isHidden(); }));
+        const QPushButton* reveal = Control<QPushButton>(&b, "revealButton");
+        ASSERT_TRUE(WaitUntil([&] { return b.m_look.SeeThrough() && b.isVisible() && reveal->isHidden(); }));
         EXPECT_EQ(b.m_look.BackBrush().color(), QColor(200, 30, 40));
         ASSERT_TRUE(QTest::qWaitForWindowExposed(&b));
         QTest::qWait(200);
