@@ -1,9 +1,9 @@
-#include "platform/AppIcon.h"
 #include "app/CKadoApp.h"
 #include "app/QtTranslations.h"
+#include "keyhook/KeyHook.h"
+#include "platform/AppIcon.h"
 #include "platform/ScreenCopy.h"
 #include "platform/SessionKind.h"
-#include "keyhook/KeyHook.h"
 
 #include <QApplication>
 #include <QLocale>
