@@ -42,7 +42,7 @@ inline std::string Word(const std::string& list, int position)
     return kBuiltinWords[ListIndex(list) * kBuiltinWordsPerList + position].word;
 }
 
-inline std::vector<std::string> Row(const std::string& word, int free, int testWrong, int testAsked)
+inline std::vector<std::string> Row(const std::string& word, int free = 0, int testWrong = 0, int testAsked = 0)
 {
     return {word, std::to_string(free), std::to_string(testWrong), std::to_string(testAsked), "0", "0", "0", "0", "0",
             "0"};
