@@ -55,6 +55,34 @@ protected:
     Table TableRows(const std::string& name) { return ::TableRows(db, name); }
     Table ControlRows() { return ::ControlRows(db); }
 
+    // Given the stored table L (and `trigger` on it), when a Start with the
+    // range beg..end synchronises the list `words`, then the range is
+    // committed on its own, the table is read and `changes` are committed,
+    // leaving `table` and `history`.
+    void ExpectStoredSync(const std::vector<StoredRow>& stored, const char* trigger,
+                          const std::vector<std::string>& words, int beg, int end, const Texts& changes,
+                          const Table& table, const History& history)
+    {
+        db.Exec("DROP TABLE IF EXISTS L");
+        db.Exec("DELETE FROM control");
+        db.Exec("INSERT INTO control VALUES('L', 1, 1)");
+        StoredTable("L", stored);
+        if (trigger)
+            db.Exec(trigger);
+        WordListState& entry = List("L", words, beg, end, true);
+        log.Clear();
+
+        EXPECT_EQ(ListSyncThread(&entry, "L"), SQLITE_OK);
+
+        EXPECT_EQ(log.Take(), Concat({{kBegin, ControlUpdate(beg, end, "L"), kCommit, "select * from L;", kBegin},
+                                      changes,
+                                      {kCommit}}));
+        EXPECT_EQ(TableRows("L"), table);
+        EXPECT_EQ(ControlRows(), (Table{{"L", std::to_string(beg), std::to_string(end)}}));
+        EXPECT_EQ(Snapshot(), history);
+        EXPECT_TRUE(entry.listed.load());
+    }
+
     TestDatabase db;
     StatementLog log;
 };
@@ -157,23 +185,7 @@ TEST_F(ListSyncTest, ListSync_StoredTableDiffers_KeepsMatchingHeadAndRebuildsTai
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        db.Exec("DROP TABLE IF EXISTS L");
-        db.Exec("DELETE FROM control");
-        db.Exec("INSERT INTO control VALUES('L', 1, 6)");
-        StoredTable("L", c.stored);
-        WordListState& entry = List("L", words, 2, 5, true);
-        log.Clear();
-
-        EXPECT_EQ(ListSyncThread(&entry, "L"), SQLITE_OK);
-
-        Texts expectedLog = {kBegin, ControlUpdate(2, 5, "L"), kCommit, "select * from L;", kBegin};
-        expectedLog.insert(expectedLog.end(), c.changes.begin(), c.changes.end());
-        expectedLog.push_back(kCommit);
-        EXPECT_EQ(log.Take(), expectedLog);
-        EXPECT_EQ(TableRows("L"), c.table);
-        EXPECT_EQ(ControlRows(), (Table{{"L", "2", "5"}}));
-        EXPECT_EQ(Snapshot(), c.history);
-        EXPECT_TRUE(entry.listed.load());
+        ExpectStoredSync(c.stored, nullptr, words, 2, 5, c.changes, c.table, c.history);
     }
 }
 
@@ -205,25 +217,7 @@ TEST_F(ListSyncTest, ListSync_InsertFailsInUpdateBranch_CommitsWhatCameBefore)
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        db.Exec("DROP TABLE IF EXISTS L");
-        db.Exec("DELETE FROM control");
-        db.Exec("INSERT INTO control VALUES('L', 1, 1)");
-        StoredTable("L", {{"a", 3, 1, 2}});
-        if (c.trigger)
-            db.Exec(c.trigger);
-        WordListState& entry = List("L", c.words, 1, 5, true);
-        log.Clear();
-
-        EXPECT_EQ(ListSyncThread(&entry, "L"), SQLITE_OK);
-
-        Texts expectedLog = {kBegin, ControlUpdate(1, 5, "L"), kCommit, "select * from L;", kBegin};
-        expectedLog.insert(expectedLog.end(), c.changes.begin(), c.changes.end());
-        expectedLog.push_back(kCommit);
-        EXPECT_EQ(log.Take(), expectedLog);
-        EXPECT_EQ(TableRows("L"), c.table);
-        EXPECT_EQ(ControlRows(), (Table{{"L", "1", "5"}}));
-        EXPECT_EQ(Snapshot(), c.history);
-        EXPECT_TRUE(entry.listed.load());
+        ExpectStoredSync({{"a", 3, 1, 2}}, c.trigger, c.words, 1, 5, c.changes, c.table, c.history);
     }
 }
 
