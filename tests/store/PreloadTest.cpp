@@ -41,24 +41,6 @@ TEST(PreloadTest, Preload_EmptyControl_LoadsThirteenListsAndSendsOnlyTheQuery)
     EXPECT_TRUE(controlLoaded.load());
 }
 
-TEST(PreloadTest, Preload_Cards_FollowTheListOrder)
-{
-    TestDatabase db;
-
-    PreloadThread();
-
-    auto words = [](const char* name, std::size_t count) {
-        Texts texts;
-        for (std::size_t n = 0; n < count; ++n)
-            texts.push_back(FindWordList(name)->cards[n].word);
-        return texts;
-    };
-    EXPECT_EQ(words("DUO", 1), Texts{"absent"});
-    EXPECT_EQ(words("HS1", 1), Texts{"accept"});
-    EXPECT_EQ(words("MS1", 4), (Texts{"egg", "bag", "rose", "chair"}));
-    EXPECT_EQ(words("TOEFL", 1), Texts{"abdomen"});
-}
-
 TEST(PreloadTest, Preload_StoredRange_MarksOnlyThatListListed)
 {
     TestDatabase db;
