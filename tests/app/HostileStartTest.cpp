@@ -14,7 +14,6 @@
 #include <filesystem>
 #include <functional>
 #include <ostream>
-#include <random>
 #include <set>
 #include <string>
 #include <vector>
@@ -94,11 +93,7 @@ std::vector<StartCase> Cases()
     return {
         {"NotADatabase",
          [](HostileFolder& f) {
-             std::mt19937 random(8);
-             std::string bytes(8192, '\0');
-             for (char& byte : bytes)
-                 byte = static_cast<char>(random());
-             f.WriteBytes(bytes);
+             f.WriteBytes(hostile::Noise());
              return true;
          },
          SameBytes},

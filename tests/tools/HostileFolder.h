@@ -16,6 +16,7 @@
 #include <filesystem>
 #include <fstream>
 #include <initializer_list>
+#include <random>
 #include <string>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -65,6 +66,16 @@ inline Table StoredRows(const std::string& list, int rows = kBuiltinWordsPerList
     for (int p = 0; p < rows; ++p)
         table.push_back(Row(Word(list, p), p, 1, 2));
     return table;
+}
+
+// Bytes no reader takes for a database, the same in every run.
+inline std::string Noise()
+{
+    std::mt19937 random(8);
+    std::string bytes(8192, '\0');
+    for (char& byte : bytes)
+        byte = static_cast<char>(random());
+    return bytes;
 }
 
 inline std::vector<std::string> Concat(std::initializer_list<std::vector<std::string>> parts)
