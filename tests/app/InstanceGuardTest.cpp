@@ -62,15 +62,6 @@ struct ProcessResult {
     QString standardError;
 };
 
-// Lines the program itself wrote (Qt may add warnings of its own).
-int OwnLines(const QString& standardError)
-{
-    int lines = 0;
-    for (const QString& line : standardError.split(QLatin1Char('\n')))
-        lines += line.startsWith(QStringLiteral("vokabo: ")) ? 1 : 0;
-    return lines;
-}
-
 ProcessResult RunProgram(const QString& workingDirectory, const QProcessEnvironment& environment)
 {
     QProcess program;
@@ -368,7 +359,7 @@ TEST(Startup, LockThatCannotBeOpened_RunsAndSaysSoInOneLine)
     const QString standardError = QString::fromLocal8Bit(run->readAllStandardError());
     EXPECT_TRUE(standardError.contains(QStringLiteral("a second instance can no longer be detected")))
         << standardError.toStdString();
-    EXPECT_EQ(OwnLines(standardError), 1);
+    EXPECT_EQ(RealProgram::OwnLines(standardError).size(), 1);
 }
 
 TEST(Startup, UnusableDatabase_ExitsWithOneBeforeTouchingTheInstanceLock)
@@ -388,5 +379,5 @@ TEST(Startup, UnusableDatabase_ExitsWithOneBeforeTouchingTheInstanceLock)
     EXPECT_EQ(bar.wakes, 0);
     EXPECT_TRUE(result.standardError.contains(QStringLiteral("vokabo: cannot open ./save.db")))
         << result.standardError.toStdString();
-    EXPECT_EQ(OwnLines(result.standardError), 1);
+    EXPECT_EQ(RealProgram::OwnLines(result.standardError).size(), 1);
 }
