@@ -80,6 +80,8 @@ void SameBytes(const HostileFolder& folder, const Table&, const std::string& byt
     EXPECT_EQ(entries, (std::set<std::string>{"res", "save.db"}));
 }
 
+// Start-up reads control alone: a word table the program did not make
+// meets its first reader at a Start, which the store's own tests drive.
 std::vector<StartCase> Cases()
 {
     return {
@@ -147,28 +149,6 @@ std::vector<StartCase> Cases()
                               "INSERT INTO control VALUES('HS1', '12abc', 3.7)",
                               "INSERT INTO control VALUES('HS2', x'3435', 99999999999)"},
                              WordTable("DUO"), WordTable("HS1"), WordTable("HS2")}));
-             return true;
-         },
-         Unchanged},
-        {"WordTablesWithMissingOrExtraColumns",
-         [](HostileFolder& f) {
-             f.Build({"CREATE TABLE control(listname, beg, end)", "INSERT INTO control VALUES('DUO', 1, 30)",
-                      "INSERT INTO control VALUES('HS1', 1, 30)", "CREATE TABLE DUO(word)",
-                      "INSERT INTO DUO VALUES('absent')", "CREATE TABLE HS1(word, free, test_w, test_a, a, b, c, d, e, "
-                      "level, extra)",
-                      "INSERT INTO HS1 VALUES('accept', 1, 2, 3, 0, 0, 0, 0, 0, 0, 'x')"});
-             return true;
-         },
-         Unchanged},
-        {"RowsWithNullWords",
-         [](HostileFolder& f) {
-             f.Build(Concat({kDuoStored, {"INSERT INTO DUO VALUES(NULL, 9, 9, 9, 0, 0, 0, 0, 0, 0)"}}));
-             return true;
-         },
-         Unchanged},
-        {"ControlRowWithoutTable",
-         [](HostileFolder& f) {
-             f.Build({"CREATE TABLE control(listname, beg, end)", "INSERT INTO control VALUES('DUO', 2, 9)"});
              return true;
          },
          Unchanged},
