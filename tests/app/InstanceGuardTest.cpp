@@ -77,10 +77,15 @@ ProcessResult RunProgram(const QString& workingDirectory, const QProcessEnvironm
     return {program.exitCode(), QString::fromLocal8Bit(program.readAllStandardError())};
 }
 
-class BarWindowScope {
-public:
-    explicit BarWindowScope(QWidget* bar) { BarWindow = bar; }
-    ~BarWindowScope() { BarWindow = nullptr; }
+// The running instance as the program holds it: the lock taken, the socket
+// listening, and a drill bar open to receive its wakes.
+struct RunningInstance {
+    explicit RunningInstance(const QString& folder) : guard(folder) { BarWindow = &bar; }
+    ~RunningInstance() { BarWindow = nullptr; }
+    bool Up() { return guard.TryAcquire() == Claim::Held && guard.Listen(); }
+
+    InstanceGuard guard;
+    WakeRecorder bar;
 };
 
 QByteArray SocketPath(const QString& folder)
@@ -121,11 +126,8 @@ TEST(InstanceGuard, SecondHolder_IsRefusedUntilTheFirstEnds)
 TEST(InstanceGuard, Wake_ReachesTheOpenBarBeforeTheSecondStartGetsItsAnswer)
 {
     QTemporaryDir folder;
-    InstanceGuard running(folder.path());
-    ASSERT_EQ(running.TryAcquire(), Claim::Held);
-    ASSERT_TRUE(running.Listen());
-    WakeRecorder bar;
-    BarWindowScope scope(&bar);
+    RunningInstance running(folder.path());
+    ASSERT_TRUE(running.Up());
 
     std::atomic<bool> finished{false};
     std::atomic<bool> answered{false};
@@ -139,7 +141,7 @@ TEST(InstanceGuard, Wake_ReachesTheOpenBarBeforeTheSecondStartGetsItsAnswer)
     ASSERT_TRUE(SpinUntil([&] {
         const bool done = finished.load();
         if (done)
-            wakesSeenAtAnswer = bar.wakes;
+            wakesSeenAtAnswer = running.bar.wakes;
         return done;
     }));
     secondStart.join();
@@ -202,11 +204,8 @@ TEST(InstanceGuard, Listen_OverWhatLiesInTheSocketsPlace_AnswersAndCleansUp)
 TEST(InstanceGuard, OddPeers_AreLetGoAndDoNotHoldUpTheWake)
 {
     QTemporaryDir folder;
-    InstanceGuard running(folder.path());
-    ASSERT_EQ(running.TryAcquire(), Claim::Held);
-    ASSERT_TRUE(running.Listen());
-    WakeRecorder bar;
-    BarWindowScope scope(&bar);
+    RunningInstance running(folder.path());
+    ASSERT_TRUE(running.Up());
     struct Case {
         const char* name;
         QByteArray sends;
@@ -234,7 +233,7 @@ TEST(InstanceGuard, OddPeers_AreLetGoAndDoNotHoldUpTheWake)
         return std::all_of(ended.begin(), ended.end(), [](bool e) { return e; });
     }));
 
-    EXPECT_EQ(bar.wakes, 1);
+    EXPECT_EQ(running.bar.wakes, 1);
     for (std::size_t i = 0; i < cases.size(); ++i)
         EXPECT_EQ(received[i].toStdString(), cases[i].answer.toStdString()) << cases[i].name;
 }
@@ -323,11 +322,8 @@ TEST(InstanceGuard, RuntimeFolder_IsTheSessionsOrAPrivateOneOfTheUsers)
 TEST(Startup, SecondStart_WakesTheRunningInstanceAndLeavesSaveDbAsItWas)
 {
     RealProgram program;
-    InstanceGuard running(program.RuntimeFolder());
-    ASSERT_EQ(running.TryAcquire(), Claim::Held);
-    ASSERT_TRUE(running.Listen());
-    WakeRecorder bar;
-    BarWindowScope scope(&bar);
+    RunningInstance running(program.RuntimeFolder());
+    ASSERT_TRUE(running.Up());
     hostile::HostileFolder folder;
     folder.Build(hostile::WordTable("DUO"));
     const std::string bytes = folder.Bytes();
@@ -335,7 +331,7 @@ TEST(Startup, SecondStart_WakesTheRunningInstanceAndLeavesSaveDbAsItWas)
     const ProcessResult result = RunProgram(QString::fromStdString(folder.Dir()), program.Environment());
 
     EXPECT_EQ(result.exitCode, 1);
-    EXPECT_EQ(bar.wakes, 1);
+    EXPECT_EQ(running.bar.wakes, 1);
     EXPECT_EQ(folder.Bytes(), bytes);
     EXPECT_EQ(QDir(QString::fromStdString(folder.Dir())).entryList(QDir::NoDotAndDotDot | QDir::AllEntries),
               QStringList{QStringLiteral("save.db")});
@@ -365,18 +361,15 @@ TEST(Startup, LockThatCannotBeOpened_RunsAndSaysSoInOneLine)
 TEST(Startup, UnusableDatabase_ExitsWithOneBeforeTouchingTheInstanceLock)
 {
     RealProgram program;
-    InstanceGuard running(program.RuntimeFolder());
-    ASSERT_EQ(running.TryAcquire(), Claim::Held);
-    ASSERT_TRUE(running.Listen());
-    WakeRecorder bar;
-    BarWindowScope scope(&bar);
+    RunningInstance running(program.RuntimeFolder());
+    ASSERT_TRUE(running.Up());
     QTemporaryDir folder;
     ASSERT_TRUE(QDir(folder.path()).mkdir(QStringLiteral("save.db")));
 
     const ProcessResult result = RunProgram(folder.path(), program.Environment());
 
     EXPECT_EQ(result.exitCode, 1);
-    EXPECT_EQ(bar.wakes, 0);
+    EXPECT_EQ(running.bar.wakes, 0);
     EXPECT_TRUE(result.standardError.contains(QStringLiteral("vokabo: cannot open ./save.db")))
         << result.standardError.toStdString();
     EXPECT_EQ(RealProgram::OwnLines(result.standardError).size(), 1);
