@@ -150,16 +150,6 @@ TEST(InstanceGuard, Wake_ReachesTheOpenBarBeforeTheSecondStartGetsItsAnswer)
     EXPECT_EQ(wakesSeenAtAnswer, 1);
 }
 
-TEST(InstanceGuard, Wake_WithoutBar_IsAnsweredAndGoesNowhere)
-{
-    QTemporaryDir folder;
-    InstanceGuard running(folder.path());
-    ASSERT_EQ(running.TryAcquire(), Claim::Held);
-    ASSERT_TRUE(running.Listen());
-
-    EXPECT_TRUE(WakeAnswered(folder.path()));
-}
-
 TEST(InstanceGuard, Wake_WithNobodyListening_GivesUpAfterItsTimeout)
 {
     QTemporaryDir folder;
