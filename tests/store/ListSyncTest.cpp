@@ -356,23 +356,6 @@ TEST(ListSyncControlRowTest, ListSync_NoControlRow_RowAddedAndCountersKept)
     }
 }
 
-TEST_F(ListSyncTest, ListSync_WordsWithApostrophes_AreDoubledInEveryStatement)
-{
-    WordListState& fresh = List("N", {"o'clock", "rock'n'roll"}, 1, 2, false);
-    EXPECT_EQ(ListSyncThread(&fresh, "N"), SQLITE_OK);
-    EXPECT_EQ(log.Take(), (Texts{kBegin, "INSERT INTO control VALUES('N', 1, 2)", CreateTableText("N"),
-                                 NewWordInsert("N", "o''clock"), NewWordInsert("N", "rock''n''roll"), kCommit}));
-    EXPECT_EQ(TableRows("N"), (Table{Row("o'clock"), Row("rock'n'roll")}));
-
-    db.Exec("INSERT INTO control VALUES('L', 1, 2)");
-    StoredTable("L", {{"a", 1, 1, 1}, {"it's", 2, 2, 2}});
-    WordListState& stored = List("L", {"a", "rock'n'roll"}, 1, 2, true);
-    EXPECT_EQ(ListSyncThread(&stored, "L"), SQLITE_OK);
-    EXPECT_EQ(log.Take(), (Texts{kBegin, ControlUpdate(1, 2, "L"), kCommit, "select * from L;", kBegin,
-                                 WordDelete("L", "it''s"), WordInsert("L", "rock''n''roll"), kCommit}));
-    EXPECT_EQ(TableRows("L"), (Table{Row("a", 1, 1, 1), Row("rock'n'roll")}));
-}
-
 // The thread takes its own copy of the name: the caller's text may change
 // or go away at once.
 TEST_F(ListSyncTest, StartListSync_CallerChangesName_ThreadKeepsItsCopy)
