@@ -62,15 +62,6 @@ struct ProcessResult {
     QString standardError;
 };
 
-// Lines the program itself wrote (Qt may add warnings of its own).
-int OwnLines(const QString& standardError)
-{
-    int lines = 0;
-    for (const QString& line : standardError.split(QLatin1Char('\n')))
-        lines += line.startsWith(QStringLiteral("vokabo: ")) ? 1 : 0;
-    return lines;
-}
-
 ProcessResult RunProgram(const QString& workingDirectory, const QProcessEnvironment& environment)
 {
     QProcess program;
@@ -86,10 +77,15 @@ ProcessResult RunProgram(const QString& workingDirectory, const QProcessEnvironm
     return {program.exitCode(), QString::fromLocal8Bit(program.readAllStandardError())};
 }
 
-class BarWindowScope {
-public:
-    explicit BarWindowScope(QWidget* bar) { BarWindow = bar; }
-    ~BarWindowScope() { BarWindow = nullptr; }
+// The running instance as the program holds it: the lock taken, the socket
+// listening, and a drill bar open to receive its wakes.
+struct RunningInstance {
+    explicit RunningInstance(const QString& folder) : guard(folder) { BarWindow = &bar; }
+    ~RunningInstance() { BarWindow = nullptr; }
+    bool Up() { return guard.TryAcquire() == Claim::Held && guard.Listen(); }
+
+    InstanceGuard guard;
+    WakeRecorder bar;
 };
 
 QByteArray SocketPath(const QString& folder)
@@ -130,11 +126,8 @@ TEST(InstanceGuard, SecondHolder_IsRefusedUntilTheFirstEnds)
 TEST(InstanceGuard, Wake_ReachesTheOpenBarBeforeTheSecondStartGetsItsAnswer)
 {
     QTemporaryDir folder;
-    InstanceGuard running(folder.path());
-    ASSERT_EQ(running.TryAcquire(), Claim::Held);
-    ASSERT_TRUE(running.Listen());
-    WakeRecorder bar;
-    BarWindowScope scope(&bar);
+    RunningInstance running(folder.path());
+    ASSERT_TRUE(running.Up());
 
     std::atomic<bool> finished{false};
     std::atomic<bool> answered{false};
@@ -148,23 +141,13 @@ TEST(InstanceGuard, Wake_ReachesTheOpenBarBeforeTheSecondStartGetsItsAnswer)
     ASSERT_TRUE(SpinUntil([&] {
         const bool done = finished.load();
         if (done)
-            wakesSeenAtAnswer = bar.wakes;
+            wakesSeenAtAnswer = running.bar.wakes;
         return done;
     }));
     secondStart.join();
 
     EXPECT_TRUE(answered);
     EXPECT_EQ(wakesSeenAtAnswer, 1);
-}
-
-TEST(InstanceGuard, Wake_WithoutBar_IsAnsweredAndGoesNowhere)
-{
-    QTemporaryDir folder;
-    InstanceGuard running(folder.path());
-    ASSERT_EQ(running.TryAcquire(), Claim::Held);
-    ASSERT_TRUE(running.Listen());
-
-    EXPECT_TRUE(WakeAnswered(folder.path()));
 }
 
 TEST(InstanceGuard, Wake_WithNobodyListening_GivesUpAfterItsTimeout)
@@ -211,11 +194,8 @@ TEST(InstanceGuard, Listen_OverWhatLiesInTheSocketsPlace_AnswersAndCleansUp)
 TEST(InstanceGuard, OddPeers_AreLetGoAndDoNotHoldUpTheWake)
 {
     QTemporaryDir folder;
-    InstanceGuard running(folder.path());
-    ASSERT_EQ(running.TryAcquire(), Claim::Held);
-    ASSERT_TRUE(running.Listen());
-    WakeRecorder bar;
-    BarWindowScope scope(&bar);
+    RunningInstance running(folder.path());
+    ASSERT_TRUE(running.Up());
     struct Case {
         const char* name;
         QByteArray sends;
@@ -243,7 +223,7 @@ TEST(InstanceGuard, OddPeers_AreLetGoAndDoNotHoldUpTheWake)
         return std::all_of(ended.begin(), ended.end(), [](bool e) { return e; });
     }));
 
-    EXPECT_EQ(bar.wakes, 1);
+    EXPECT_EQ(running.bar.wakes, 1);
     for (std::size_t i = 0; i < cases.size(); ++i)
         EXPECT_EQ(received[i].toStdString(), cases[i].answer.toStdString()) << cases[i].name;
 }
@@ -332,11 +312,8 @@ TEST(InstanceGuard, RuntimeFolder_IsTheSessionsOrAPrivateOneOfTheUsers)
 TEST(Startup, SecondStart_WakesTheRunningInstanceAndLeavesSaveDbAsItWas)
 {
     RealProgram program;
-    InstanceGuard running(program.RuntimeFolder());
-    ASSERT_EQ(running.TryAcquire(), Claim::Held);
-    ASSERT_TRUE(running.Listen());
-    WakeRecorder bar;
-    BarWindowScope scope(&bar);
+    RunningInstance running(program.RuntimeFolder());
+    ASSERT_TRUE(running.Up());
     hostile::HostileFolder folder;
     folder.Build(hostile::WordTable("DUO"));
     const std::string bytes = folder.Bytes();
@@ -344,7 +321,7 @@ TEST(Startup, SecondStart_WakesTheRunningInstanceAndLeavesSaveDbAsItWas)
     const ProcessResult result = RunProgram(QString::fromStdString(folder.Dir()), program.Environment());
 
     EXPECT_EQ(result.exitCode, 1);
-    EXPECT_EQ(bar.wakes, 1);
+    EXPECT_EQ(running.bar.wakes, 1);
     EXPECT_EQ(folder.Bytes(), bytes);
     EXPECT_EQ(QDir(QString::fromStdString(folder.Dir())).entryList(QDir::NoDotAndDotDot | QDir::AllEntries),
               QStringList{QStringLiteral("save.db")});
@@ -368,25 +345,22 @@ TEST(Startup, LockThatCannotBeOpened_RunsAndSaysSoInOneLine)
     const QString standardError = QString::fromLocal8Bit(run->readAllStandardError());
     EXPECT_TRUE(standardError.contains(QStringLiteral("a second instance can no longer be detected")))
         << standardError.toStdString();
-    EXPECT_EQ(OwnLines(standardError), 1);
+    EXPECT_EQ(RealProgram::OwnLines(standardError).size(), 1);
 }
 
 TEST(Startup, UnusableDatabase_ExitsWithOneBeforeTouchingTheInstanceLock)
 {
     RealProgram program;
-    InstanceGuard running(program.RuntimeFolder());
-    ASSERT_EQ(running.TryAcquire(), Claim::Held);
-    ASSERT_TRUE(running.Listen());
-    WakeRecorder bar;
-    BarWindowScope scope(&bar);
+    RunningInstance running(program.RuntimeFolder());
+    ASSERT_TRUE(running.Up());
     QTemporaryDir folder;
     ASSERT_TRUE(QDir(folder.path()).mkdir(QStringLiteral("save.db")));
 
     const ProcessResult result = RunProgram(folder.path(), program.Environment());
 
     EXPECT_EQ(result.exitCode, 1);
-    EXPECT_EQ(bar.wakes, 0);
+    EXPECT_EQ(running.bar.wakes, 0);
     EXPECT_TRUE(result.standardError.contains(QStringLiteral("vokabo: cannot open ./save.db")))
         << result.standardError.toStdString();
-    EXPECT_EQ(OwnLines(result.standardError), 1);
+    EXPECT_EQ(RealProgram::OwnLines(result.standardError).size(), 1);
 }

@@ -12,6 +12,7 @@
 #include <QFileInfo>
 #include <QProcess>
 #include <QProcessEnvironment>
+#include <QStringList>
 #include <QTemporaryDir>
 
 #include <csignal>
@@ -66,6 +67,16 @@ public:
     // True once the running instance has answered a wake, which it does from
     // its main dialog's event loop: the program is up and responsive.
     bool Answers(int timeoutMs) const { return InstanceGuard(RuntimeFolder()).SendWake(timeoutMs); }
+
+    // The lines the program itself wrote (Qt may add warnings of its own).
+    static QStringList OwnLines(const QString& standardError)
+    {
+        QStringList lines;
+        for (const QString& line : standardError.split(QLatin1Char('\n')))
+            if (line.startsWith(QStringLiteral("vokabo: ")))
+                lines << line;
+        return lines;
+    }
 
     // SIGTERM, as the desktop ends a program at logout.
     static void Stop(QProcess& program)

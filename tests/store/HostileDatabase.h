@@ -1,6 +1,7 @@
 #pragma once
-// What the hostile-database tests share: start-up as the program does it, the
-// drills and write-backs they run, and the histories they compare.
+// What the store's tests share: the statement texts they expect, start-up as
+// the program does it, the drills and write-backs they run, and the
+// histories and ranges they compare.
 #include "store/BuiltinLists.h"
 #include "store/Database.h"
 #include "store/ListSync.h"
@@ -18,7 +19,6 @@
 #include <filesystem>
 #include <functional>
 #include <map>
-#include <random>
 #include <string>
 #include <tuple>
 #include <vector>
@@ -52,6 +52,27 @@ inline std::string FirstKey(const std::string& list)
     for (int p = 1; p < kBuiltinWordsPerList; ++p)
         first = std::min(first, Word(list, p));
     return first;
+}
+
+inline std::string CreateTableText(const std::string& name)
+{
+    return "CREATE TABLE " + name +
+           "(word VARCHAR(255) PRIMARY KEY, free INTEGER,\t\t\t\t\ttest_w INTEGER, test_a INTEGER, time_1 INTEGER, "
+           "time_2 INTEGER, time_3 INTEGER,\t\t\t\t\ttime_4 INTEGER, time_5 INTEGER, level INTEGER);";
+}
+
+// A word of a new list's table, and one added to a stored table.
+inline std::string NewWordInsert(const std::string& table, const std::string& quotedWord)
+{
+    return "INSERT INTO " + table + " values ('" + quotedWord + "', 0, 0, 0, 0, 0, 0, 0, 0, 0);";
+}
+inline std::string WordInsert(const std::string& table, const std::string& quotedWord)
+{
+    return "INSERT INTO " + table + " values('" + quotedWord + "', 0, 0, 0, 0, 0, 0, 0, 0, 0)";
+}
+inline std::string WordDelete(const std::string& table, const std::string& quotedWord)
+{
+    return "DELETE from " + table + " where word = '" + quotedWord + "'";
 }
 
 inline std::string ControlUpdate(int beg, int end, const std::string& name)

@@ -14,10 +14,7 @@ using namespace hostile_db;
 TEST(HostileDatabaseTest, NotADatabase_StartsAndDrillsOnWithoutTouchingTheBytes)
 {
     HostileFolder folder;
-    std::mt19937 random(8);
-    std::string bytes(8192, '\0');
-    for (char& byte : bytes)
-        byte = static_cast<char>(random());
+    const std::string bytes = hostile::Noise();
     folder.WriteBytes(bytes);
     StatementLog log;
 

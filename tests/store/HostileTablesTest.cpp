@@ -172,7 +172,7 @@ TEST(HostileDatabaseTest, WordTablesWithMissingOrExtraColumns_DrillOnAndKeepWhat
     ASSERT_GE(sent.size(), 8u);
     EXPECT_EQ(Texts(sent.begin(), sent.begin() + 7),
               (Texts{kBegin, ControlUpdate(9, 13, "HS2"), kCommit, "select * from HS2;", kBegin,
-                     "INSERT INTO HS2 values('" + Word("HS2", 10) + "', 0, 0, 0, 0, 0, 0, 0, 0, 0)", kCommit}));
+                     WordInsert("HS2", Word("HS2", 10)), kCommit}));
     Table hs2Rows;
     for (int p = 0; p < 10; ++p)
         hs2Rows.push_back({Word("HS2", p), p >= 8 ? "6" : "5"});
@@ -226,15 +226,9 @@ TEST(HostileDatabaseTest, ControlRowWithoutTable_TableMadeAgainAtTheNextStart)
 
     const DrillOutcome drill = Drill("DUO", 2, 4);
 
-    Texts sync{kBegin,
-               ControlUpdate(2, 4, "DUO"),
-               kCommit,
-               "select * from DUO;",
-               kBegin,
-               "CREATE TABLE DUO(word VARCHAR(255) PRIMARY KEY, free INTEGER,\t\t\t\t\ttest_w INTEGER, test_a INTEGER, "
-               "time_1 INTEGER, time_2 INTEGER, time_3 INTEGER,\t\t\t\t\ttime_4 INTEGER, time_5 INTEGER, level INTEGER);"};
+    Texts sync{kBegin, ControlUpdate(2, 4, "DUO"), kCommit, "select * from DUO;", kBegin, CreateTableText("DUO")};
     for (int p = 0; p < kBuiltinWordsPerList; ++p)
-        sync.push_back("INSERT INTO DUO values ('" + Word("DUO", p) + "', 0, 0, 0, 0, 0, 0, 0, 0, 0);");
+        sync.push_back(NewWordInsert("DUO", Word("DUO", p)));
     sync.push_back(kCommit);
     EXPECT_EQ(log.Take(), Concat({sync, FreeWriteBack("DUO", 2, 4)}));
     EXPECT_EQ(drill.result, WriteBack::Committed);

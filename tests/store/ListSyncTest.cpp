@@ -1,24 +1,10 @@
 // The synchronisation of a list's table with the list in memory: statement
 // sequences, resulting tables, DrillHistory and `listed`.
-#include "store/Database.h"
-#include "store/ListSync.h"
-#include "store/WordStore.h"
-#include "support/StatementLog.h"
-#include "support/TestDatabase.h"
-
-#include <gtest/gtest.h>
-#include <sqlite3.h>
-
-#include <string>
-#include <tuple>
-#include <vector>
+#include "HostileDatabase.h"
 
 namespace {
 
-using Texts = std::vector<std::string>;
-using Table = std::vector<std::vector<std::string>>;
-// word, free, test_w, test_a, level, index
-using History = std::vector<std::tuple<std::string, int, int, int, int, int>>;
+using namespace hostile_db;
 
 struct StoredRow {
     std::string word;
@@ -26,47 +12,6 @@ struct StoredRow {
     int testWrong = 0;
     int testAsked = 0;
 };
-
-std::string CreateTableText(const std::string& name)
-{
-    return "CREATE TABLE " + name +
-           "(word VARCHAR(255) PRIMARY KEY, free INTEGER,\t\t\t\t\ttest_w INTEGER, test_a INTEGER, time_1 INTEGER, "
-           "time_2 INTEGER, time_3 INTEGER,\t\t\t\t\ttime_4 INTEGER, time_5 INTEGER, level INTEGER);";
-}
-std::string NewWordInsert(const std::string& table, const std::string& quotedWord)
-{
-    return "INSERT INTO " + table + " values ('" + quotedWord + "', 0, 0, 0, 0, 0, 0, 0, 0, 0);";
-}
-std::string WordInsert(const std::string& table, const std::string& quotedWord)
-{
-    return "INSERT INTO " + table + " values('" + quotedWord + "', 0, 0, 0, 0, 0, 0, 0, 0, 0)";
-}
-std::string WordDelete(const std::string& table, const std::string& quotedWord)
-{
-    return "DELETE from " + table + " where word = '" + quotedWord + "'";
-}
-std::string ControlUpdate(int beg, int end, const std::string& name)
-{
-    return "UPDATE control SET beg = " + std::to_string(beg) + ", end = " + std::to_string(end) +
-           " where listname = '" + name + "'";
-}
-std::vector<std::string> Row(const std::string& word, int free = 0, int testWrong = 0, int testAsked = 0)
-{
-    return {word, std::to_string(free), std::to_string(testWrong), std::to_string(testAsked), "0", "0", "0", "0", "0",
-            "0"};
-}
-
-const char kBegin[] = "BEGIN TRANSACTION";
-const char kCommit[] = "COMMIT TRANSACTION";
-const char kRollback[] = "ROLLBACK TRANSACTION";
-
-History DrillHistoryRows()
-{
-    History rows;
-    for (const HistoryEntry& e : DrillHistory)
-        rows.emplace_back(e.word, e.free, e.test_w, e.test_a, e.level, e.index);
-    return rows;
-}
 
 std::vector<std::string> NumberedWords(int count)
 {
@@ -110,6 +55,34 @@ protected:
     Table TableRows(const std::string& name) { return ::TableRows(db, name); }
     Table ControlRows() { return ::ControlRows(db); }
 
+    // Given the stored table L (and `trigger` on it), when a Start with the
+    // range beg..end synchronises the list `words`, then the range is
+    // committed on its own, the table is read and `changes` are committed,
+    // leaving `table` and `history`.
+    void ExpectStoredSync(const std::vector<StoredRow>& stored, const char* trigger,
+                          const std::vector<std::string>& words, int beg, int end, const Texts& changes,
+                          const Table& table, const History& history)
+    {
+        db.Exec("DROP TABLE IF EXISTS L");
+        db.Exec("DELETE FROM control");
+        db.Exec("INSERT INTO control VALUES('L', 1, 1)");
+        StoredTable("L", stored);
+        if (trigger)
+            db.Exec(trigger);
+        WordListState& entry = List("L", words, beg, end, true);
+        log.Clear();
+
+        EXPECT_EQ(ListSyncThread(&entry, "L"), SQLITE_OK);
+
+        EXPECT_EQ(log.Take(), Concat({{kBegin, ControlUpdate(beg, end, "L"), kCommit, "select * from L;", kBegin},
+                                      changes,
+                                      {kCommit}}));
+        EXPECT_EQ(TableRows("L"), table);
+        EXPECT_EQ(ControlRows(), (Table{{"L", std::to_string(beg), std::to_string(end)}}));
+        EXPECT_EQ(Snapshot(), history);
+        EXPECT_TRUE(entry.listed.load());
+    }
+
     TestDatabase db;
     StatementLog log;
 };
@@ -134,7 +107,7 @@ TEST_F(ListSyncTest, ListSync_FirstStart_CreatesTableInListOrderAndFillsHistory)
     EXPECT_EQ(log.Take(), expectedLog);
     EXPECT_EQ(TableRows("DUO"), expectedTable);
     EXPECT_EQ(ControlRows(), (Table{{"DUO", "1", "30"}}));
-    EXPECT_EQ(DrillHistoryRows(), expectedHistory);
+    EXPECT_EQ(Snapshot(), expectedHistory);
     EXPECT_TRUE(duo.listed.load());
 }
 
@@ -160,7 +133,7 @@ TEST_F(ListSyncTest, ListSync_SecondStart_StoresRangeAndReadsStoredCounters)
     History expectedHistory;
     for (int p = 4; p <= 9; ++p)
         expectedHistory.emplace_back(words[p], p, p % 3, p % 5, 0, p);
-    EXPECT_EQ(DrillHistoryRows(), expectedHistory);
+    EXPECT_EQ(Snapshot(), expectedHistory);
     EXPECT_TRUE(duo.listed.load());
 }
 
@@ -212,23 +185,7 @@ TEST_F(ListSyncTest, ListSync_StoredTableDiffers_KeepsMatchingHeadAndRebuildsTai
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        db.Exec("DROP TABLE IF EXISTS L");
-        db.Exec("DELETE FROM control");
-        db.Exec("INSERT INTO control VALUES('L', 1, 6)");
-        StoredTable("L", c.stored);
-        WordListState& entry = List("L", words, 2, 5, true);
-        log.Clear();
-
-        EXPECT_EQ(ListSyncThread(&entry, "L"), SQLITE_OK);
-
-        Texts expectedLog = {kBegin, ControlUpdate(2, 5, "L"), kCommit, "select * from L;", kBegin};
-        expectedLog.insert(expectedLog.end(), c.changes.begin(), c.changes.end());
-        expectedLog.push_back(kCommit);
-        EXPECT_EQ(log.Take(), expectedLog);
-        EXPECT_EQ(TableRows("L"), c.table);
-        EXPECT_EQ(ControlRows(), (Table{{"L", "2", "5"}}));
-        EXPECT_EQ(DrillHistoryRows(), c.history);
-        EXPECT_TRUE(entry.listed.load());
+        ExpectStoredSync(c.stored, nullptr, words, 2, 5, c.changes, c.table, c.history);
     }
 }
 
@@ -260,25 +217,7 @@ TEST_F(ListSyncTest, ListSync_InsertFailsInUpdateBranch_CommitsWhatCameBefore)
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        db.Exec("DROP TABLE IF EXISTS L");
-        db.Exec("DELETE FROM control");
-        db.Exec("INSERT INTO control VALUES('L', 1, 1)");
-        StoredTable("L", {{"a", 3, 1, 2}});
-        if (c.trigger)
-            db.Exec(c.trigger);
-        WordListState& entry = List("L", c.words, 1, 5, true);
-        log.Clear();
-
-        EXPECT_EQ(ListSyncThread(&entry, "L"), SQLITE_OK);
-
-        Texts expectedLog = {kBegin, ControlUpdate(1, 5, "L"), kCommit, "select * from L;", kBegin};
-        expectedLog.insert(expectedLog.end(), c.changes.begin(), c.changes.end());
-        expectedLog.push_back(kCommit);
-        EXPECT_EQ(log.Take(), expectedLog);
-        EXPECT_EQ(TableRows("L"), c.table);
-        EXPECT_EQ(ControlRows(), (Table{{"L", "1", "5"}}));
-        EXPECT_EQ(DrillHistoryRows(), c.history);
-        EXPECT_TRUE(entry.listed.load());
+        ExpectStoredSync({{"a", 3, 1, 2}}, c.trigger, c.words, 1, 5, c.changes, c.table, c.history);
     }
 }
 
@@ -354,7 +293,7 @@ TEST(ListSyncFailureTest, ListSync_StatementFails_RollsBackAndMarksListed)
 
         EXPECT_EQ(log.Take(), c.log);
         EXPECT_TRUE(entry.listed.load());
-        EXPECT_EQ(DrillHistoryRows(), c.history);
+        EXPECT_EQ(Snapshot(), c.history);
         EXPECT_EQ(ControlRows(db), c.control);
         if (c.table.empty())
             EXPECT_FALSE(db.TableExists("L"));
@@ -412,26 +351,9 @@ TEST(ListSyncControlRowTest, ListSync_NoControlRow_RowAddedAndCountersKept)
         EXPECT_EQ(log.Take(), c.log);
         EXPECT_EQ(ControlRows(db), (Table{{"L", "2", "3"}}));
         EXPECT_EQ(TableRows(db, "L"), c.table);
-        EXPECT_EQ(DrillHistoryRows(), c.history);
+        EXPECT_EQ(Snapshot(), c.history);
         EXPECT_TRUE(entry.listed.load());
     }
-}
-
-TEST_F(ListSyncTest, ListSync_WordsWithApostrophes_AreDoubledInEveryStatement)
-{
-    WordListState& fresh = List("N", {"o'clock", "rock'n'roll"}, 1, 2, false);
-    EXPECT_EQ(ListSyncThread(&fresh, "N"), SQLITE_OK);
-    EXPECT_EQ(log.Take(), (Texts{kBegin, "INSERT INTO control VALUES('N', 1, 2)", CreateTableText("N"),
-                                 NewWordInsert("N", "o''clock"), NewWordInsert("N", "rock''n''roll"), kCommit}));
-    EXPECT_EQ(TableRows("N"), (Table{Row("o'clock"), Row("rock'n'roll")}));
-
-    db.Exec("INSERT INTO control VALUES('L', 1, 2)");
-    StoredTable("L", {{"a", 1, 1, 1}, {"it's", 2, 2, 2}});
-    WordListState& stored = List("L", {"a", "rock'n'roll"}, 1, 2, true);
-    EXPECT_EQ(ListSyncThread(&stored, "L"), SQLITE_OK);
-    EXPECT_EQ(log.Take(), (Texts{kBegin, ControlUpdate(1, 2, "L"), kCommit, "select * from L;", kBegin,
-                                 WordDelete("L", "it''s"), WordInsert("L", "rock''n''roll"), kCommit}));
-    EXPECT_EQ(TableRows("L"), (Table{Row("a", 1, 1, 1), Row("rock'n'roll")}));
 }
 
 // The thread takes its own copy of the name: the caller's text may change
@@ -472,7 +394,7 @@ TEST_F(ListSyncTest, StartListSync_SuccessiveStarts_RunOneAfterAnotherInOrder)
                      CreateTableText("B"), NewWordInsert("B", "b1"), NewWordInsert("B", "b2"), kCommit, kBegin,
                      ControlUpdate(2, 2, "A"), kCommit, "select * from A;", kBegin, kCommit}));
     EXPECT_EQ(ControlRows(), (Table{{"A", "2", "2"}, {"B", "2", "2"}}));
-    EXPECT_EQ(DrillHistoryRows(), (History{{"a2", 0, 0, 0, 0, 1}}));
+    EXPECT_EQ(Snapshot(), (History{{"a2", 0, 0, 0, 0, 1}}));
 }
 
 } // namespace

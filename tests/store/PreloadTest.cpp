@@ -1,60 +1,14 @@
 // The start-up preload: registry from the built-in lists, stored ranges from
 // control, removal of lists that are no longer built in.
-#include "store/BuiltinLists.h"
-#include "store/Database.h"
-#include "store/Preload.h"
-#include "store/WordStore.h"
-#include "support/StatementLog.h"
-#include "support/TestDatabase.h"
-
-#include <gtest/gtest.h>
-#include <sqlite3.h>
-
-#include <algorithm>
-#include <string>
-#include <tuple>
-#include <vector>
+#include "HostileDatabase.h"
 
 namespace {
 
-using Texts = std::vector<std::string>;
-using Table = std::vector<std::vector<std::string>>;
-
-const Texts kListNames = {"DUO",     "HS1",      "HS2",          "HS3",         "MS1",
-                          "MS2",     "MS3",      "STEP_Lv1",     "STEP_Lv2hard", "STEP_Lv2nom",
-                          "STEP_TokyoUniv", "TOEFL", "TOEIC"};
-const char kQuery[] = "select * from control;";
-const char kBegin[] = "BEGIN TRANSACTION";
-const char kCommit[] = "COMMIT TRANSACTION";
-const char kRollback[] = "ROLLBACK TRANSACTION";
+using namespace hostile_db;
 
 std::string DeleteControl(const std::string& quotedName)
 {
     return "DELETE from control WHERE listname = '" + quotedName + "'";
-}
-
-// listed, beg, end of every list, in name order.
-using ListRange = std::tuple<std::string, bool, int, int>;
-std::vector<ListRange> Ranges()
-{
-    std::vector<ListRange> ranges;
-    for (const auto& [name, list] : WordListRegistry)
-        ranges.emplace_back(name, list.listed.load(), list.beg, list.end);
-    return ranges;
-}
-
-std::vector<ListRange> NothingStoredExcept(const std::vector<ListRange>& stored)
-{
-    std::vector<ListRange> ranges;
-    for (const std::string& name : kListNames) {
-        ListRange range{name, false, 0, 0};
-        for (const ListRange& s : stored)
-            if (std::get<0>(s) == name)
-                range = s;
-        ranges.push_back(range);
-    }
-    std::sort(ranges.begin(), ranges.end());
-    return ranges;
 }
 
 Table ControlRows(TestDatabase& db) { return db.Rows("select * from control order by rowid"); }
@@ -67,11 +21,11 @@ TEST(PreloadTest, Preload_EmptyControl_LoadsThirteenListsAndSendsOnlyTheQuery)
     EXPECT_EQ(PreloadThread(), 0);
 
     EXPECT_EQ(log.Take(), Texts{kQuery});
-    EXPECT_EQ(Ranges(), NothingStoredExcept({}));
+    EXPECT_EQ(Ranges(), RangesExcept({}));
     ASSERT_EQ(WordListRegistry.size(), 13u);
     for (int k = 0; k < kBuiltinListCount; ++k) {
-        SCOPED_TRACE(kListNames[k]);
-        const WordListState* list = FindWordList(kListNames[k]);
+        SCOPED_TRACE(kBuiltinListNames[k]);
+        const WordListState* list = FindWordList(kBuiltinListNames[k]);
         ASSERT_NE(list, nullptr);
         EXPECT_EQ(list->count, 30);
         ASSERT_EQ(list->cards.size(), 30u);
@@ -87,24 +41,6 @@ TEST(PreloadTest, Preload_EmptyControl_LoadsThirteenListsAndSendsOnlyTheQuery)
     EXPECT_TRUE(controlLoaded.load());
 }
 
-TEST(PreloadTest, Preload_Cards_FollowTheListOrder)
-{
-    TestDatabase db;
-
-    PreloadThread();
-
-    auto words = [](const char* name, std::size_t count) {
-        Texts texts;
-        for (std::size_t n = 0; n < count; ++n)
-            texts.push_back(FindWordList(name)->cards[n].word);
-        return texts;
-    };
-    EXPECT_EQ(words("DUO", 1), Texts{"absent"});
-    EXPECT_EQ(words("HS1", 1), Texts{"accept"});
-    EXPECT_EQ(words("MS1", 4), (Texts{"egg", "bag", "rose", "chair"}));
-    EXPECT_EQ(words("TOEFL", 1), Texts{"abdomen"});
-}
-
 TEST(PreloadTest, Preload_StoredRange_MarksOnlyThatListListed)
 {
     TestDatabase db;
@@ -114,7 +50,7 @@ TEST(PreloadTest, Preload_StoredRange_MarksOnlyThatListListed)
     EXPECT_EQ(PreloadThread(), 0);
 
     EXPECT_EQ(log.Take(), Texts{kQuery});
-    EXPECT_EQ(Ranges(), NothingStoredExcept({{"DUO", true, 5, 12}}));
+    EXPECT_EQ(Ranges(), RangesExcept({{"DUO", true, 5, 12}}));
     EXPECT_EQ(ControlRows(db), (Table{{"DUO", "5", "12"}}));
 }
 
@@ -126,7 +62,7 @@ TEST(PreloadTest, Preload_NoControlTable_FindsNoRangeAndFinishes)
     EXPECT_EQ(PreloadThread(), 0);
 
     EXPECT_EQ(log.Take(), Texts{kQuery});
-    EXPECT_EQ(Ranges(), NothingStoredExcept({}));
+    EXPECT_EQ(Ranges(), RangesExcept({}));
     EXPECT_TRUE(listsLoaded.load());
     EXPECT_TRUE(controlLoaded.load());
 }
@@ -153,7 +89,7 @@ TEST(PreloadTest, Preload_StaleNames_RemovedInOneTransaction)
     EXPECT_FALSE(db.TableExists("OLD1"));
     EXPECT_FALSE(db.TableExists("Old_2"));
     EXPECT_TRUE(db.TableExists("HS2"));
-    EXPECT_EQ(Ranges(), NothingStoredExcept({{"HS2", true, 3, 4}}));
+    EXPECT_EQ(Ranges(), RangesExcept({{"HS2", true, 3, 4}}));
     EXPECT_TRUE(listsLoaded.load());
     EXPECT_TRUE(controlLoaded.load());
 }
@@ -208,7 +144,7 @@ TEST(PreloadTest, Preload_HostileAndLookalikeNames_OnlyTheirRowsGo)
         EXPECT_TRUE(db.TableExists(table)) << table;
     EXPECT_FALSE(db.TableExists("it's \"quoted\""));
     EXPECT_FALSE(db.TableExists("order"));
-    EXPECT_EQ(Ranges(), NothingStoredExcept({{"DUO", true, 2, 9}}));
+    EXPECT_EQ(Ranges(), RangesExcept({{"DUO", true, 2, 9}}));
     EXPECT_TRUE(listsLoaded.load());
 }
 
@@ -253,7 +189,7 @@ TEST(PreloadTest, Preload_CommitFails_RollsBackAndStillFinishesLoading)
     EXPECT_EQ(log.Take(), (Texts{kQuery, kBegin, DeleteControl("OLD"), "DROP TABLE OLD", kCommit, kRollback}));
     EXPECT_TRUE(listsLoaded.load());
     EXPECT_TRUE(controlLoaded.load());
-    EXPECT_EQ(Ranges(), NothingStoredExcept({{"MS3", true, 3, 4}}));
+    EXPECT_EQ(Ranges(), RangesExcept({{"MS3", true, 3, 4}}));
     EXPECT_EQ(ControlRows(db), (Table{{"OLD", "1", "2"}, {"MS3", "3", "4"}}));
     EXPECT_TRUE(db.TableExists("OLD"));
     EXPECT_EQ(sqlite3_get_autocommit(Database), 1);

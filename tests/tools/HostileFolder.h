@@ -16,6 +16,7 @@
 #include <filesystem>
 #include <fstream>
 #include <initializer_list>
+#include <random>
 #include <string>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -42,7 +43,7 @@ inline std::string Word(const std::string& list, int position)
     return kBuiltinWords[ListIndex(list) * kBuiltinWordsPerList + position].word;
 }
 
-inline std::vector<std::string> Row(const std::string& word, int free, int testWrong, int testAsked)
+inline std::vector<std::string> Row(const std::string& word, int free = 0, int testWrong = 0, int testAsked = 0)
 {
     return {word, std::to_string(free), std::to_string(testWrong), std::to_string(testAsked), "0", "0", "0", "0", "0",
             "0"};
@@ -65,6 +66,16 @@ inline Table StoredRows(const std::string& list, int rows = kBuiltinWordsPerList
     for (int p = 0; p < rows; ++p)
         table.push_back(Row(Word(list, p), p, 1, 2));
     return table;
+}
+
+// Bytes no reader takes for a database, the same in every run.
+inline std::string Noise()
+{
+    std::mt19937 random(8);
+    std::string bytes(8192, '\0');
+    for (char& byte : bytes)
+        byte = static_cast<char>(random());
+    return bytes;
 }
 
 inline std::vector<std::string> Concat(std::initializer_list<std::vector<std::string>> parts)
