@@ -4,19 +4,7 @@
 // rules written from the rules alone: first through the range check itself,
 // ten thousand times, then through the real dialog's Start, where the
 // stored range, the boxes and the drill must follow the same model.
-#include "drill/CKadoDlg.h"
-#include "maindlg/CmainDlg.h"
-#include "maindlg/StartRange.h"
-#include "store/ListSync.h"
-#include "store/WordStore.h"
-#include "support/ModalRun.h"
-#include "support/ScriptedModal.h"
-#include "support/TestDatabase.h"
-
-#include <QLineEdit>
-#include <QPushButton>
-#include <QTest>
-#include <gtest/gtest.h>
+#include "MainDialogHarness.h"
 
 #include <climits>
 #include <random>
@@ -208,64 +196,45 @@ TEST(StartRangeFuzz, TenThousandRandomTexts_MatchTheModel)
 
 TEST(StartRangeFuzz, RandomTextsThroughStart_StoreBoxAndDrillAsTheModelSays)
 {
-    TestDatabase db;
-    TestDatabase::LoadBuiltinRegistry();
-    listsLoaded.store(true, std::memory_order_release);
-    controlLoaded.store(true, std::memory_order_release);
-    ScriptedModal modal;
-    CmainDlg dlg;
-    int drills = 0;
-    std::size_t drillWords = 0;
-    modal.SetDialogHandler([&](CDialog& dialog, const std::function<int()>& runModal) {
-        if (&dialog != &dlg.DrillBar())
-            return runModal();
-        ++drills;
-        drillWords = dlg.DrillBar().m_passCards.size();
-        return 0;
-    });
+    main_dialog_test::MainDialogHarness h;
     std::mt19937 random(20);
-
-    RunModal(dlg, [&] {
-        auto* firstEdit = dlg.findChild<QLineEdit*>("firstEdit");
-        auto* lastEdit = dlg.findChild<QLineEdit*>("lastEdit");
-        auto* start = dlg.findChild<QPushButton*>("startButton");
+    h.Run([&] {
         const WordListState& duo = *FindWordList("DUO");
         for (int trial = 0; trial < 400 && !::testing::Test::HasFailure(); ++trial) {
             const std::string firstText = RandomText(random, true);
             const std::string lastText = RandomText(random, true);
             SCOPED_TRACE("first \"" + firstText + "\", last \"" + lastText + "\"");
             const Expected expected = Rules(firstText, lastText, 30);
-            const int drillsBefore = drills;
+            const std::size_t drillsBefore = h.drillRuns.size();
             const std::int32_t begBefore = duo.beg;
             const std::int32_t endBefore = duo.end;
-            modal.Clear();
-            firstEdit->setText(QString::fromStdString(firstText));
-            lastEdit->setText(QString::fromStdString(lastText));
+            h.modal.Clear();
+            h.Edit("firstEdit")->setText(QString::fromStdString(firstText));
+            h.Edit("lastEdit")->setText(QString::fromStdString(lastText));
 
-            QTest::mouseClick(start, Qt::LeftButton);
+            h.ClickStart();
 
             std::vector<std::string> boxes;
-            for (const QString& text : modal.Texts())
+            for (const QString& text : h.modal.Texts())
                 boxes.push_back(text.toStdString());
             EXPECT_EQ(boxes, expected.boxes);
-            EXPECT_EQ(drills - drillsBefore, expected.drill ? 1 : 0);
+            ASSERT_EQ(h.drillRuns.size() - drillsBefore, expected.drill ? 1u : 0u);
             if (expected.drill) {
                 EXPECT_EQ(duo.beg, expected.first);
                 EXPECT_EQ(duo.end, expected.last);
-                EXPECT_EQ(drillWords, static_cast<std::size_t>(std::min(expected.last, 30LL) - expected.first + 1));
+                EXPECT_EQ(h.drillRuns.back().words.size(),
+                          static_cast<std::size_t>(std::min(expected.last, 30LL) - expected.first + 1));
             } else {
                 EXPECT_EQ(duo.beg, begBefore);
                 EXPECT_EQ(duo.end, endBefore);
             }
         }
-        dlg.EndDialog(ModalSeam::IDCANCEL);
     });
-    WaitForListSync();
 
     // The last stored range is the one in save.db.
     const WordListState& duo = *FindWordList("DUO");
     if (duo.listed.load()) {
-        EXPECT_EQ(db.Rows("select * from control"),
+        EXPECT_EQ(h.db.Rows("select * from control"),
                   (std::vector<std::vector<std::string>>{{"DUO", std::to_string(duo.beg), std::to_string(duo.end)}}));
     }
 }
