@@ -5,7 +5,6 @@
 
 #include "platform/SharedValues.h"
 #include "store/Database.h"
-#include "store/ListSync.h"
 #include "store/StoreWork.h"
 #include "store/WordStore.h"
 #include "support/StatementLog.h"
@@ -13,10 +12,7 @@
 
 #include <sqlite3.h>
 
-#include <chrono>
-#include <condition_variable>
 #include <mutex>
-#include <thread>
 
 using namespace drilltest;
 
@@ -379,77 +375,6 @@ TEST_F(DrillResultsTest, FailingBegin_RunsNoUpdateNorEndOfTransaction_KeepsTheDr
     ExpectToldAndKept(SQLITE_ERROR, [] {},
                       {{"apple", "4", "1", "6", "0"}, {"book", "4", "1", "5", "0"}, {"cat", "4", "1", "5", "0"},
                        {"don't", "4", "1", "5", "0"}});
-}
-
-// The synchronisation of the same Start creates the table and holds
-// StoreLock; the write-back waits for it and then finds the table.
-TEST_F(DrillResultsTest, WriteBack_WaitsForSynchronisationOfTheSameStart)
-{
-    database.Exec("DROP TABLE TOEIC");
-    WordListState& list = FindOrInsertWordList("TOEIC");
-    list.cards = ThreeCards();
-    list.count = 3;
-    list.beg = 1;
-    list.end = 3;
-
-    // Keeps the synchronisation waiting for StoreLock until the drill has ended.
-    std::mutex gate;
-    std::condition_variable changed;
-    bool locked = false;
-    bool release = false;
-    std::thread holder([&] {
-        std::lock_guard store(StoreLock);
-        std::unique_lock lock(gate);
-        locked = true;
-        changed.notify_all();
-        changed.wait(lock, [&] { return release; });
-    });
-    {
-        std::unique_lock lock(gate);
-        changed.wait(lock, [&] { return locked; });
-    }
-    StartListSync(list, "TOEIC");
-
-    Select(CKadoDlg::kFree, list.cards);
-    std::thread releaser;
-    harness.modal.onBox = [&](const ModalSeam::MessageBoxCall& box) {
-        if (box.text != kDrillOver)
-            return;
-        // The write-back comes next: let the synchronisation go a moment later.
-        releaser = std::thread([&] {
-            std::this_thread::sleep_for(std::chrono::milliseconds(100));
-            std::lock_guard lock(gate);
-            release = true;
-            changed.notify_all();
-        });
-    };
-    const int result = Run([](CKadoDlg& b) {
-        for (int n = 0; n < 3; ++n) {
-            TickMark(b);
-            PressNext(b);
-        }
-    });
-    if (releaser.joinable())
-        releaser.join();
-    {
-        std::lock_guard lock(gate);
-        release = true;
-        changed.notify_all();
-    }
-    holder.join();
-
-    EXPECT_EQ(result, 0);
-    ASSERT_EQ(harness.resultRuns.size(), 1u);
-    const Statements sent = log.Take();
-    ASSERT_GE(sent.size(), 5u);
-    EXPECT_EQ(Statements(sent.end() - 5, sent.end()), (Statements{
-                                                          "BEGIN TRANSACTION",
-                                                          "UPDATE TOEIC SET free = free+1 WHERE word = 'apple'",
-                                                          "UPDATE TOEIC SET free = free+1 WHERE word = 'book'",
-                                                          "UPDATE TOEIC SET free = free+1 WHERE word = 'cat'",
-                                                          "COMMIT TRANSACTION",
-                                                      }));
-    EXPECT_EQ(Table(), (Rows{{"apple", "1", "0", "0", "0"}, {"book", "1", "0", "0", "0"}, {"cat", "1", "0", "0", "0"}}));
 }
 
 } // namespace

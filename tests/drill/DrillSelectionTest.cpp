@@ -130,6 +130,7 @@ TEST(DrillSelectionTest, SelectCardsAtLevel_TakesOnlyCardsOfThatLevelInRange)
         {0, 29, 3, 0, {"word03", "word09", "word15", "word21", "word27"}},
         {5, 20, 3, 0, {"word09", "word15", "word21"}},
         {0, 29, 6, 0, {}},
+        {0, 1, 3, 0, {}}, // no card of that level in the range
         {10, 5, 1, 0, {}},
         {-1, 29, 2, 1, {}},
     };
@@ -144,19 +145,6 @@ TEST(DrillSelectionTest, SelectCardsAtLevel_TakesOnlyCardsOfThatLevelInRange)
         ExpectSelection(drill, c.words);
         EXPECT_EQ(drill.m_levelFilter, c.level);
     }
-}
-
-TEST(DrillSelectionTest, SelectCardsAtLevel_NoCardOfThatLevel_SelectsNothing)
-{
-    std::vector<WordCard> cards = ThirtyCards();
-    for (WordCard& card : cards)
-        card.level = 0;
-    DrillSelection drill;
-
-    EXPECT_EQ(drill.SelectCardsAtLevel(cards, 0, 29, 3), 0);
-
-    ExpectSelection(drill, {});
-    EXPECT_EQ(drill.m_levelFilter, 3);
 }
 
 TEST(DrillSelectionTest, SelectCards_SameWordTwice_BothDrilledOneCount)

@@ -1,9 +1,8 @@
 // The drill result dialog: what it lists after a drill and how levels
 // chosen in it reach the cards.
-#include "platform/WinMessages.h"
+#include "ListHost.h"
+
 #include "res/Texts.h"
-#include "history/CComboListCtrl.h"
-#include "history/CInPlaceCombo.h"
 #include "history/ChistoryDlg.h"
 #include "store/WordStore.h"
 #include "support/ModalRun.h"
@@ -11,30 +10,13 @@
 #include "support/TestDatabase.h"
 
 #include <QHeaderView>
-#include <QPushButton>
-#include <QTest>
 #include <cstring>
 #include <functional>
-#include <gtest/gtest.h>
 
 namespace {
 
-using Table = std::vector<std::vector<QString>>;
+using namespace listhost;
 using Counts = std::map<std::string, std::int32_t, UnsignedByteLess>;
-
-const QStringList kLevels = {"none", "Level 1", "Level 2", "Level 3", "Level 4", "Level 5"};
-
-Table ListRows(const CComboListCtrl& list)
-{
-    Table rows;
-    for (int r = 0; r < list.GetItemCount(); ++r) {
-        std::vector<QString> row;
-        for (int c = 0; c < list.columnCount(); ++c)
-            row.push_back(list.GetItemText(r, c));
-        rows.push_back(row);
-    }
-    return rows;
-}
 
 QStringList Headers(const CComboListCtrl& list)
 {
@@ -71,20 +53,11 @@ protected:
     // Opens the level drop-down of `row` with a click, as the learner does.
     CInPlaceCombo* ClickLevelCell(int row)
     {
-        const QRect cell = dlg.m_list->visualRect(dlg.m_list->model()->index(row, 4));
-        QTest::mouseClick(dlg.m_list->viewport(), Qt::LeftButton, {}, cell.center());
+        ClickCell(*dlg.m_list, row, 4);
         return CInPlaceCombo::Instance();
     }
 
-    void ChooseLevel(int row, int steps)
-    {
-        CInPlaceCombo* combo = ClickLevelCell(row);
-        ASSERT_TRUE(combo->IsWindowOpen());
-        for (int i = 0; i < steps; ++i)
-            QTest::keyClick(combo, Qt::Key_Down);
-        QTest::keyClick(combo, Qt::Key_Return);
-        QCoreApplication::processEvents();
-    }
+    void ChooseLevel(int row, int steps) { ChooseInDropDown(*dlg.m_list, row, 4, steps); }
 
     void PressOk() { QTest::mouseClick(dlg.findChild<QPushButton*>("okButton"), Qt::LeftButton); }
 

@@ -1,8 +1,8 @@
 // The statistics browser: paging through a list's stored counters and
 // saving level changes of the page on display.
+#include "ListHost.h"
+
 #include "res/Texts.h"
-#include "history/CComboListCtrl.h"
-#include "history/CInPlaceCombo.h"
 #include "history/CshowHistoryDlg.h"
 #include "store/Database.h"
 #include "store/WordStore.h"
@@ -12,28 +12,12 @@
 #include "support/TestDatabase.h"
 
 #include <QLabel>
-#include <QLineEdit>
-#include <QPushButton>
-#include <QTest>
 #include <cstring>
 #include <functional>
-#include <gtest/gtest.h>
 
 namespace {
 
-using Table = std::vector<std::vector<QString>>;
-
-Table ListRows(const CComboListCtrl& list)
-{
-    Table rows;
-    for (int r = 0; r < list.GetItemCount(); ++r) {
-        std::vector<QString> row;
-        for (int c = 0; c < list.columnCount(); ++c)
-            row.push_back(list.GetItemText(r, c));
-        rows.push_back(row);
-    }
-    return rows;
-}
+using namespace listhost;
 
 // What the learner sees below the list.
 struct Pager {
@@ -97,6 +81,17 @@ protected:
         return RunModal(dlg, steps);
     }
 
+    // The rows of page 1 when the browser opens on the list.
+    Table FirstPage(const char* listName, std::int32_t wordCount)
+    {
+        Table rows;
+        Run(listName, wordCount, [&] {
+            rows = ListRows(*dlg.m_list);
+            Close();
+        });
+        return rows;
+    }
+
     QPushButton* Button(const char* name) { return dlg.findChild<QPushButton*>(name); }
     void Press(const char* name) { QTest::mouseClick(Button(name), Qt::LeftButton); }
     void Close() { Press("okButton"); }
@@ -115,18 +110,7 @@ protected:
         // Query is the default button: Return in the field runs it.
         QTest::keyClick(field, Qt::Key_Return);
     }
-    void ChooseLevel(int row, int steps)
-    {
-        dlg.m_list->scrollToItem(dlg.m_list->topLevelItem(row));
-        const QRect cell = dlg.m_list->visualRect(dlg.m_list->model()->index(row, 4));
-        QTest::mouseClick(dlg.m_list->viewport(), Qt::LeftButton, {}, cell.center());
-        CInPlaceCombo* combo = CInPlaceCombo::Instance();
-        ASSERT_TRUE(combo->IsWindowOpen());
-        for (int i = 0; i < steps; ++i)
-            QTest::keyClick(combo, Qt::Key_Down);
-        QTest::keyClick(combo, Qt::Key_Return);
-        QCoreApplication::processEvents();
-    }
+    void ChooseLevel(int row, int steps) { ChooseInDropDown(*dlg.m_list, row, 4, steps); }
 
     TestDatabase db;
     ScriptedModal modal;
@@ -282,11 +266,7 @@ TEST_F(Browser, RowsInOtherOrder_CardOutsideTheFetchedRowsShowsZeros)
     std::vector<std::string> reversed = Words("BIG");
     std::reverse(reversed.begin(), reversed.end());
     CreateTable("BIG", reversed);
-    Table rows;
-    Run("BIG", 31, [&] {
-        rows = ListRows(*dlg.m_list);
-        Close();
-    });
+    const Table rows = FirstPage("BIG", 31);
     ASSERT_EQ(rows.size(), 30u);
     // Table rows 0..29 hold w30..w1; w0 stands in row 30.
     EXPECT_EQ(rows[0], (std::vector<QString>{"w0", "0", "0", "0", "none"}));
@@ -296,11 +276,7 @@ TEST_F(Browser, RowsInOtherOrder_CardOutsideTheFetchedRowsShowsZeros)
 
 TEST_F(Browser, MissingTable_ShowsCardsWithZeroCounters)
 {
-    Table rows;
-    Run("HS1", 30, [&] {
-        rows = ListRows(*dlg.m_list);
-        Close();
-    });
+    const Table rows = FirstPage("HS1", 30);
     ASSERT_EQ(rows.size(), 30u);
     EXPECT_EQ(rows[0], (std::vector<QString>{"accept", "0", "0", "0", "none"}));
     EXPECT_TRUE(modal.Texts().empty());

@@ -1,6 +1,7 @@
 #pragma once
 // What the list control's tests share: a dialog that hosts one list with a
-// combo column and an edit column, and records what the list tells it.
+// combo column and an edit column, and records what the list tells it; and
+// what the two dialogs' tests share: reading a list and choosing a level in it.
 #include "platform/CDialog.h"
 #include "platform/WinMessages.h"
 #include "history/CComboListCtrl.h"
@@ -19,7 +20,6 @@
 
 namespace listhost {
 
-
 struct Notification {
     quintptr controlId;
     int row;
@@ -34,6 +34,42 @@ inline std::ostream& operator<<(std::ostream& out, const Notification& n)
 }
 
 const QStringList kLevels = {"none", "Level 1", "Level 2", "Level 3", "Level 4", "Level 5"};
+
+using Table = std::vector<std::vector<QString>>;
+
+// Every cell's text, row by row.
+inline Table ListRows(const CComboListCtrl& list)
+{
+    Table rows;
+    for (int r = 0; r < list.GetItemCount(); ++r) {
+        std::vector<QString> row;
+        for (int c = 0; c < list.columnCount(); ++c)
+            row.push_back(list.GetItemText(r, c));
+        rows.push_back(row);
+    }
+    return rows;
+}
+
+// A click on a cell, scrolled into view first, as the learner does it.
+inline void ClickCell(CComboListCtrl& list, int row, int column, Qt::KeyboardModifiers modifiers = {})
+{
+    list.scrollToItem(list.topLevelItem(row));
+    const QPoint centre = list.visualRect(list.model()->index(row, column)).center();
+    QTest::mouseClick(list.viewport(), Qt::LeftButton, modifiers, centre);
+}
+
+// Opens a combo cell's drop-down with a click, moves `steps` down and
+// commits with Return.
+inline void ChooseInDropDown(CComboListCtrl& list, int row, int column, int steps)
+{
+    ClickCell(list, row, column);
+    CInPlaceCombo* combo = CInPlaceCombo::Instance();
+    ASSERT_TRUE(combo->IsWindowOpen());
+    for (int i = 0; i < steps; ++i)
+        QTest::keyClick(combo, Qt::Key_Down);
+    QTest::keyClick(combo, Qt::Key_Return);
+    QCoreApplication::processEvents();
+}
 
 // A dialog holding one list as control 1033, with a default and a cancel
 // button, a field that can hold the focus, and the list's parent side of
@@ -94,10 +130,7 @@ public:
         return list->visualRect(list->model()->index(row, column)).center();
     }
 
-    void Click(int row, int column, Qt::KeyboardModifiers modifiers = {})
-    {
-        QTest::mouseClick(list->viewport(), Qt::LeftButton, modifiers, CellCentre(row, column));
-    }
+    void Click(int row, int column, Qt::KeyboardModifiers modifiers = {}) { ClickCell(*list, row, column, modifiers); }
 
     std::vector<int> SelectedRows() const
     {

@@ -16,24 +16,15 @@ struct DialogRangeCase {
 
 // Given DUO (30 words, never drilled), when the range is typed and Start
 // pressed, then the boxes, the stored range, the synchronisation and the
-// drill follow the range rules.
+// drill follow the range check: taken as typed, replaced by the whole list
+// (one case per box) or refused. The rules themselves are StartRange's.
 TEST(MainDialog, Start_RangeRules_StoreSyncAndDrillAsTheRulesSay)
 {
     const DialogRangeCase cases[] = {
-        {"both empty: whole list", "", "", {}, true, 1, 30},
         {"plain range", "3", "12", {}, true, 3, 12},
         {"last n + 1 accepted", "1", "31", {}, true, 1, 31},
         {"first 0", "0", "10", {kOutOfRange}, true, 1, 30},
-        {"first negative", "-2", "10", {kOutOfRange}, true, 1, 30},
-        {"first text", "x1", "10", {kOutOfRange}, true, 1, 30},
-        {"last n + 2", "1", "32", {kOutOfRange}, true, 1, 30},
-        {"last negative", "1", "-4", {kOutOfRange}, true, 1, 30},
-        {"last huge", "", "4294967326", {kOutOfRange}, true, 1, 30},
-        {"last 0", "1", "0", {kZeroWords}, true, 1, 30},
-        {"last text", "1", "ten", {kZeroWords}, true, 1, 30},
         {"last below first", "20", "10", {kZeroWords}, true, 1, 30},
-        {"first n + 2, last empty", "32", "", {kZeroWords}, true, 1, 30},
-        {"first huge, last empty", "4294967326", "", {kZeroWords}, true, 1, 30},
         {"first equals last", "5", "5", {kEmpty}, false, 0, 0},
     };
     for (const DialogRangeCase& c : cases) {
