@@ -68,11 +68,9 @@ std::string Entries(const QString& folder)
 // The lines the program or its launcher wrote (Qt may add warnings of its own).
 std::string VokaboLines(QProcess& process)
 {
-    QStringList lines;
-    for (const QString& line : QString::fromLocal8Bit(process.readAllStandardError()).split(QLatin1Char('\n')))
-        if (line.startsWith(QStringLiteral("vokabo: ")))
-            lines << line;
-    return lines.join(QLatin1Char('\n')).toStdString();
+    return RealProgram::OwnLines(QString::fromLocal8Bit(process.readAllStandardError()))
+        .join(QLatin1Char('\n'))
+        .toStdString();
 }
 
 // The program's line for a font it could not use, read from its data folder.
