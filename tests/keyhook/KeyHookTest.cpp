@@ -22,27 +22,6 @@ constexpr int OtherDrillMessage = 0x401;
 template <typename Base> using Recorder = HookRecorder<Base>;
 using EventRecorder = Recorder<QObject>;
 
-// The focused window: records the keys that reach it. The modifier keys that
-// QTest presses on the way are left out.
-class KeyWindow : public QWidget {
-public:
-    std::vector<int> keys;
-
-protected:
-    void keyPressEvent(QKeyEvent* event) override
-    {
-        switch (event->key()) {
-        case Qt::Key_Shift:
-        case Qt::Key_Control:
-        case Qt::Key_Alt:
-        case Qt::Key_Meta:
-            return;
-        default:
-            keys.push_back(event->key());
-        }
-    }
-};
-
 class KeyHookTest : public ::testing::Test {
 protected:
     void SetUp() override

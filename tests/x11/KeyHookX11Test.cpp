@@ -7,9 +7,7 @@
 #include <QCoreApplication>
 #include <QDeadlineTimer>
 #include <QGuiApplication>
-#include <QKeyEvent>
 #include <QTest>
-#include <QWidget>
 #include <gtest/gtest.h>
 
 #include <X11/Xlib.h>
@@ -29,20 +27,6 @@ struct DisplayCloser {
 };
 
 using EventRecorder = HookRecorder<>;
-
-// The program's own window: records the keys that reach it, modifiers left
-// out.
-class KeyWindow : public QWidget {
-public:
-    std::vector<int> keys;
-
-protected:
-    void keyPressEvent(QKeyEvent* event) override
-    {
-        if (!IsModifierKey(event->nativeVirtualKey()))
-            keys.push_back(event->key());
-    }
-};
 
 // Another X client with a focused window of its own; it types through XTEST
 // and records the key presses its window receives.
