@@ -3,12 +3,13 @@
 // with at-spi2-core's accessibility bus behind it, and their trees are read
 // over that bus as Orca reads them: role and name of every object, and the
 // label it is read with.
+#include "support/ChildProcess.h"
+
 #include <QDBusArgument>
 #include <QDBusConnection>
 #include <QDBusMessage>
 #include <QDBusVariant>
 #include <QDeadlineTimer>
-#include <QProcess>
 #include <QStringList>
 #include <QTemporaryDir>
 #include <QThread>
@@ -20,7 +21,6 @@
 #include <csignal>
 #include <memory>
 #include <string>
-#include <sys/prctl.h>
 #include <vector>
 
 namespace {
@@ -32,26 +32,6 @@ constexpr char kA11yConnection[] = "vokabo-test-a11y";
 constexpr char kAccessible[] = "org.a11y.atspi.Accessible";
 // AtspiRelationType's ATSPI_RELATION_LABELLED_BY.
 constexpr uint kRelationLabelledBy = 2;
-
-std::unique_ptr<QProcess> Launch(const QString& program, const QStringList& arguments,
-                                 const QProcessEnvironment& environment)
-{
-    auto process = std::make_unique<QProcess>();
-    process->setProcessEnvironment(environment);
-    // Should the test die without its destructors, the kernel ends them.
-    process->setChildProcessModifier([] { ::prctl(PR_SET_PDEATHSIG, SIGKILL); });
-    process->start(program, arguments);
-    return process;
-}
-
-QString FirstLine(QProcess& process)
-{
-    while (!process.canReadLine()) {
-        if (!process.waitForReadyRead(kStartMs))
-            return {};
-    }
-    return QString::fromUtf8(process.readLine()).trimmed();
-}
 
 // Where a desktop's accessibility bus is announced on the X server: Qt's
 // bridge goes there first when it is set, as on a developer's own desktop.
@@ -119,9 +99,9 @@ public:
         if (!m_runtime.isValid())
             return QStringLiteral("no temporary folder");
         environment.insert(QStringLiteral("XDG_RUNTIME_DIR"), m_runtime.path());
-        m_session = Launch(QStringLiteral("dbus-daemon"),
-                           {QStringLiteral("--session"), QStringLiteral("--nofork"), QStringLiteral("--print-address")},
-                           environment);
+        m_session = StartChild(QStringLiteral("dbus-daemon"),
+                               {QStringLiteral("--session"), QStringLiteral("--nofork"), QStringLiteral("--print-address")},
+                               environment);
         m_sessionAddress = FirstLine(*m_session);
         if (m_sessionAddress.isEmpty())
             return QStringLiteral("dbus-daemon did not start");
@@ -276,7 +256,7 @@ std::unique_ptr<QProcess> Show(const char* scene, const AccessibilityBus& bus)
     environment.insert(QStringLiteral("QT_LINUX_ACCESSIBILITY_ALWAYS_ON"), QStringLiteral("1"));
     // Of Qt's platforms only those of a real display have the bridge.
     environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
-    return Launch(QStringLiteral(VOKABO_A11Y_WINDOWS), {QString::fromLatin1(scene)}, environment);
+    return StartChild(QStringLiteral(VOKABO_A11Y_WINDOWS), {QString::fromLatin1(scene)}, environment);
 }
 
 struct Scene {
