@@ -2,11 +2,7 @@
 // other windows, moves when dragged, leaves the answer bar on the screen
 // when minimised, takes typing through the answer bar, and paints itself in
 // the colour of what lies below it in see-through mode.
-#include "drill/DrillBarHarness.h"
-
-#include "platform/SharedValues.h"
-#include "store/Database.h"
-#include "support/TestDatabase.h"
+#include "drill/DrillBarFixture.h"
 
 #include <QGuiApplication>
 #include <QScreen>
@@ -148,7 +144,8 @@ int StackIndex(const std::vector<unsigned long>& stacking, const QWidget& window
     return found == stacking.end() ? -1 : static_cast<int>(found - stacking.begin());
 }
 
-class DrillBarX11Test : public ::testing::Test {
+// The drill bar's fixture of the offscreen tests, on the X server.
+class DrillBarX11Test : public drillbar_test::DrillBarTest {
 protected:
     void SetUp() override
     {
@@ -156,21 +153,10 @@ protected:
             GTEST_SKIP() << "needs an X server and Qt's xcb platform";
         if (!learner.Usable())
             GTEST_SKIP() << "the X server has no XTEST extension";
-        BarWindow = nullptr;
-        cards = ThreeCards();
-    }
-    void Select(int mode)
-    {
-        ASSERT_EQ(bar.SelectCards(cards, 0, static_cast<int>(cards.size()) - 1), 0);
-        bar.m_mode = mode;
-        std::snprintf(bar.m_listName, sizeof bar.m_listName, "%s", "TOEIC");
+        DrillBarTest::SetUp();
     }
 
     Learner learner;
-    TestDatabase database;
-    std::vector<WordCard> cards;
-    CKadoDlg bar;
-    DrillHarness harness;
 };
 
 TEST_F(DrillBarX11Test, WindowOpenedLaterOverTheBar_StaysBelowIt)
