@@ -3,12 +3,13 @@
 // with at-spi2-core's accessibility bus behind it, and their trees are read
 // over that bus as Orca reads them: role and name of every object, and the
 // label it is read with.
+#include "support/ChildProcess.h"
+
 #include <QDBusArgument>
 #include <QDBusConnection>
 #include <QDBusMessage>
 #include <QDBusVariant>
 #include <QDeadlineTimer>
-#include <QProcess>
 #include <QStringList>
 #include <QTemporaryDir>
 #include <QThread>
@@ -20,7 +21,6 @@
 #include <csignal>
 #include <memory>
 #include <string>
-#include <sys/prctl.h>
 #include <vector>
 
 namespace {
@@ -32,26 +32,6 @@ constexpr char kA11yConnection[] = "vokabo-test-a11y";
 constexpr char kAccessible[] = "org.a11y.atspi.Accessible";
 // AtspiRelationType's ATSPI_RELATION_LABELLED_BY.
 constexpr uint kRelationLabelledBy = 2;
-
-std::unique_ptr<QProcess> Launch(const QString& program, const QStringList& arguments,
-                                 const QProcessEnvironment& environment)
-{
-    auto process = std::make_unique<QProcess>();
-    process->setProcessEnvironment(environment);
-    // Should the test die without its destructors, the kernel ends them.
-    process->setChildProcessModifier([] { ::prctl(PR_SET_PDEATHSIG, SIGKILL); });
-    process->start(program, arguments);
-    return process;
-}
-
-QString FirstLine(QProcess& process)
-{
-    while (!process.canReadLine()) {
-        if (!process.waitForReadyRead(kStartMs))
-            return {};
-    }
-    return QString::fromUtf8(process.readLine()).trimmed();
-}
 
 // Where a desktop's accessibility bus is announced on the X server: Qt's
 // bridge goes there first when it is set, as on a developer's own desktop.
@@ -119,9 +99,9 @@ public:
         if (!m_runtime.isValid())
             return QStringLiteral("no temporary folder");
         environment.insert(QStringLiteral("XDG_RUNTIME_DIR"), m_runtime.path());
-        m_session = Launch(QStringLiteral("dbus-daemon"),
-                           {QStringLiteral("--session"), QStringLiteral("--nofork"), QStringLiteral("--print-address")},
-                           environment);
+        m_session = StartChild(QStringLiteral("dbus-daemon"),
+                               {QStringLiteral("--session"), QStringLiteral("--nofork"), QStringLiteral("--print-address")},
+                               environment);
         m_sessionAddress = FirstLine(*m_session);
         if (m_sessionAddress.isEmpty())
             return QStringLiteral("dbus-daemon did not start");
@@ -162,9 +142,9 @@ public:
 
     // What a reader hears of the application's windows: one line per
     // object, role and name, indented by its depth below the window.
-    QStringList Windows(const QString& service)
+    std::vector<std::string> Windows(const QString& service)
     {
-        QStringList heard;
+        std::vector<std::string> heard;
         for (const auto& [childService, path] : Children(service, QStringLiteral("/org/a11y/atspi/accessible/root")))
             Walk(childService, path, 0, heard);
         return heard;
@@ -193,24 +173,29 @@ private:
         return m_bus.call(message, QDBus::Block, kCallMs);
     }
 
-    std::vector<Node> Children(const QString& service, const QString& path)
+    // An array of objects as AT-SPI names them: bus name and object path.
+    static std::vector<Node> Nodes(const QDBusArgument& array)
     {
-        std::vector<Node> children;
-        const QDBusMessage reply = Call(service, path, QLatin1String(kAccessible), QStringLiteral("GetChildren"));
-        if (reply.type() != QDBusMessage::ReplyMessage)
-            return children;
-        const QDBusArgument array = reply.arguments().value(0).value<QDBusArgument>();
+        std::vector<Node> nodes;
         array.beginArray();
         while (!array.atEnd()) {
-            QString childService;
-            QDBusObjectPath childPath;
+            QString service;
+            QDBusObjectPath path;
             array.beginStructure();
-            array >> childService >> childPath;
+            array >> service >> path;
             array.endStructure();
-            children.emplace_back(childService, childPath.path());
+            nodes.emplace_back(service, path.path());
         }
         array.endArray();
-        return children;
+        return nodes;
+    }
+
+    std::vector<Node> Children(const QString& service, const QString& path)
+    {
+        const QDBusMessage reply = Call(service, path, QLatin1String(kAccessible), QStringLiteral("GetChildren"));
+        if (reply.type() != QDBusMessage::ReplyMessage)
+            return {};
+        return Nodes(reply.arguments().value(0).value<QDBusArgument>());
     }
 
     QString Name(const QString& service, const QString& path)
@@ -231,31 +216,24 @@ private:
             uint type = 0;
             relations.beginStructure();
             relations >> type;
-            relations.beginArray();
-            while (!relations.atEnd()) {
-                QString targetService;
-                QDBusObjectPath targetPath;
-                relations.beginStructure();
-                relations >> targetService >> targetPath;
-                relations.endStructure();
+            for (const auto& [targetService, targetPath] : Nodes(relations)) {
                 if (type == kRelationLabelledBy)
-                    labels << Name(targetService, targetPath.path());
+                    labels << Name(targetService, targetPath);
             }
-            relations.endArray();
             relations.endStructure();
         }
         relations.endArray();
         return labels;
     }
 
-    void Walk(const QString& service, const QString& path, int depth, QStringList& heard)
+    void Walk(const QString& service, const QString& path, int depth, std::vector<std::string>& heard)
     {
         const QDBusMessage role = Call(service, path, QLatin1String(kAccessible), QStringLiteral("GetRoleName"));
         QString line = QString(depth * 2, QLatin1Char(' ')) + role.arguments().value(0).toString() +
                        QStringLiteral(" '") + Name(service, path) + QLatin1Char('\'');
         for (const QString& label : LabelledBy(service, path))
             line += QStringLiteral(" labelled by '") + label + QLatin1Char('\'');
-        heard << line;
+        heard.push_back(line.toStdString());
         for (const auto& [childService, childPath] : Children(service, path))
             Walk(childService, childPath, depth + 1, heard);
     }
@@ -276,7 +254,7 @@ std::unique_ptr<QProcess> Show(const char* scene, const AccessibilityBus& bus)
     environment.insert(QStringLiteral("QT_LINUX_ACCESSIBILITY_ALWAYS_ON"), QStringLiteral("1"));
     // Of Qt's platforms only those of a real display have the bridge.
     environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
-    return Launch(QStringLiteral(VOKABO_A11Y_WINDOWS), {QString::fromLatin1(scene)}, environment);
+    return StartChild(QStringLiteral(VOKABO_A11Y_WINDOWS), {QString::fromLatin1(scene)}, environment);
 }
 
 struct Scene {
@@ -416,12 +394,6 @@ TEST(ScreenReader, EveryWindow_OverTheAtspiBus_EveryObjectHasItsName)
         const QString application = bus.ApplicationOf(windows->processId());
         ASSERT_FALSE(application.isEmpty()) << "the windows never joined the accessibility registry";
 
-        std::vector<std::string> heard;
-        for (const QString& line : bus.Windows(application))
-            heard.push_back(line.toStdString());
-        EXPECT_EQ(heard, scene.heard);
-
-        windows->kill();
-        windows->waitForFinished();
+        EXPECT_EQ(bus.Windows(application), scene.heard);
     }
 }

@@ -8,8 +8,7 @@
 #include "platform/SharedValues.h"
 #include "platform/WinMessages.h"
 #include "bars/CtestInputDlg.h"
-#include "drill/DrillBarHarness.h"
-#include "support/TestDatabase.h"
+#include "drill/DrillBarFixture.h"
 
 #include <QFileInfo>
 #include <gtest/gtest.h>
@@ -29,7 +28,7 @@ struct Case {
     bool copied;
 };
 
-class PortalScreenshotTest : public ::testing::TestWithParam<Case> {
+class PortalScreenshotTest : public drillbar_test::DrillBarTest, public ::testing::WithParamInterface<Case> {
 protected:
     void SetUp() override
     {
@@ -43,10 +42,8 @@ protected:
                                         {QStringLiteral("Colour"), kDesktopColour.name()}}});
         ScreenDC = ScreenCopySourceForSession(SessionKind::WaylandWithXWayland);
         ScreenCopyDC.Reset();
-        BarWindow = nullptr;
-        cards = ThreeCards();
-        ASSERT_EQ(bar.SelectCards(cards, 0, 2), 0);
-        bar.m_mode = CKadoDlg::kFree;
+        DrillBarTest::SetUp();
+        Select(CKadoDlg::kFree);
     }
 
     void TearDown() override
@@ -57,10 +54,6 @@ protected:
     }
 
     PrivatePortal portal;
-    TestDatabase database;
-    std::vector<WordCard> cards;
-    CKadoDlg bar;
-    DrillHarness harness;
 };
 
 // Given a Wayland session, when the learner switches see-through on, then

@@ -1,6 +1,7 @@
 #include "PrivatePortal.h"
 
 #include "keyhook/PortalRequest.h"
+#include "support/ChildProcess.h"
 
 #include <QDBusConnectionInterface>
 #include <QDBusMessage>
@@ -8,8 +9,6 @@
 #include <QDir>
 #include <QFile>
 #include <QTest>
-#include <signal.h>
-#include <sys/prctl.h>
 
 const char* const PrivatePortal::Frontend = "/usr/libexec/xdg-desktop-portal";
 
@@ -40,16 +39,6 @@ bool writeFile(const QString& path, const QByteArray& content)
 {
     QFile file(path);
     return file.open(QIODevice::WriteOnly) && file.write(content) == content.size();
-}
-
-// The line a child prints first (the bus its address, the stand-in "ready").
-QString firstLine(QProcess& process)
-{
-    while (!process.canReadLine()) {
-        if (!process.waitForReadyRead(StartMs))
-            return {};
-    }
-    return QString::fromUtf8(process.readLine()).trimmed();
 }
 
 } // namespace
@@ -84,30 +73,16 @@ QString PrivatePortal::start(Parts parts)
     return error;
 }
 
-std::unique_ptr<QProcess> PrivatePortal::launch(const QString& program, const QStringList& arguments,
-                                                const QString& output)
-{
-    auto process = std::make_unique<QProcess>();
-    process->setProcessEnvironment(m_environment);
-    if (!output.isEmpty()) {
-        process->setProcessChannelMode(QProcess::MergedChannels);
-        process->setStandardOutputFile(output);
-    }
-    // Should the test process die without its destructors, the kernel ends
-    // the parts all the same.
-    process->setChildProcessModifier([] { ::prctl(PR_SET_PDEATHSIG, SIGKILL); });
-    process->start(program, arguments);
-    return process;
-}
-
 QString PrivatePortal::startBus()
 {
     const QString config = m_folder.filePath(QStringLiteral("bus.conf"));
     if (!writeFile(config, QString::fromLatin1(BusConfig).arg(m_folder.filePath(QStringLiteral("bus"))).toUtf8()))
         return QStringLiteral("cannot write the bus configuration");
-    m_bus = launch(QStringLiteral("dbus-daemon"),
-                   {QStringLiteral("--config-file=") + config, QStringLiteral("--nofork"), QStringLiteral("--print-address")});
-    m_address = firstLine(*m_bus);
+    m_bus = StartChild(QStringLiteral("dbus-daemon"),
+                       {QStringLiteral("--config-file=") + config, QStringLiteral("--nofork"),
+                        QStringLiteral("--print-address")},
+                       m_environment);
+    m_address = FirstLine(*m_bus);
     if (m_address.isEmpty())
         return QStringLiteral("dbus-daemon did not start: ") + QString::fromLocal8Bit(m_bus->readAllStandardError());
     m_environment.insert(QStringLiteral("DBUS_SESSION_BUS_ADDRESS"), m_address);
@@ -149,8 +124,8 @@ QString PrivatePortal::writeDesktopFiles(bool shortcuts)
 
 QString PrivatePortal::startStandIn()
 {
-    m_standIn = launch(QStringLiteral(VOKABO_PORTAL_STANDIN), {m_folder.path()});
-    if (firstLine(*m_standIn) != QLatin1String("ready"))
+    m_standIn = StartChild(QStringLiteral(VOKABO_PORTAL_STANDIN), {m_folder.path()}, m_environment);
+    if (FirstLine(*m_standIn) != QLatin1String("ready"))
         return QStringLiteral("portal_standin did not start: ") + QString::fromLocal8Bit(m_standIn->readAllStandardError());
     return {};
 }
@@ -165,8 +140,8 @@ QString PrivatePortal::startFrontend()
     m_environment.insert(QStringLiteral("PATH"), m_folder.filePath(QStringLiteral("bin")) + QLatin1Char(':')
                                                      + m_environment.value(QStringLiteral("PATH")));
     m_environment.insert(QStringLiteral("GIO_USE_VFS"), QStringLiteral("local"));
-    m_frontend = launch(QLatin1String(Frontend), {QStringLiteral("--verbose")},
-                        m_folder.filePath(QStringLiteral("frontend.log")));
+    m_frontend = StartChild(QLatin1String(Frontend), {QStringLiteral("--verbose")}, m_environment,
+                            m_folder.filePath(QStringLiteral("frontend.log")));
     if (!m_frontend->waitForStarted(StartMs))
         return QStringLiteral("xdg-desktop-portal did not start: ") + m_frontend->errorString();
     const bool up = QTest::qWaitFor(

@@ -43,8 +43,6 @@ public:
     QString frontendOutput() const;
 
 private:
-    std::unique_ptr<QProcess> launch(const QString& program, const QStringList& arguments,
-                                     const QString& output = {});
     QString startBus();
     QString writeDesktopFiles(bool shortcuts);
     QString startStandIn();

@@ -11,7 +11,7 @@ ScriptedModal::ScriptedModal()
             m_answers.pop_front();
             return answer;
         }
-        return call.buttons == ModalSeam::Buttons::YesNo ? defaultQuestionAnswer : int(ModalSeam::IDOK);
+        return int(call.buttons == ModalSeam::Buttons::YesNo ? ModalSeam::IDYES : ModalSeam::IDOK);
     });
 }
 

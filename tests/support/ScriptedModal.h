@@ -15,9 +15,8 @@ public:
     ~ScriptedModal();
 
     // Boxes are answered from this queue in order; when it is empty, OK
-    // boxes get IDOK and Yes/No boxes get `defaultQuestionAnswer`.
+    // boxes get IDOK and Yes/No boxes IDYES.
     void QueueAnswer(int answer) { m_answers.push_back(answer); }
-    int defaultQuestionAnswer = ModalSeam::IDYES;
     // Called on each box before it is answered (may act on the program, e.g.
     // press a button of a bar while the box is "up"); may be empty.
     std::function<void(const ModalSeam::MessageBoxCall&)> onBox;

@@ -39,7 +39,6 @@ public:
         for (auto& taken : kept)
             copied ? taken(picture, area) : taken(QImage(), QRect());
     }
-    int Unanswered() const { return static_cast<int>(m_kept.size()); }
 
     bool answerLater = false;
     int asked = 0;
