@@ -102,6 +102,9 @@ TEST_F(DrillBarTest, Minimize_TwiceMinimisesThenRestoresBarOnly)
         EXPECT_TRUE(b.isVisible());
         EXPECT_FALSE(b.m_freeAnswerBar->isMinimized());
         EXPECT_TRUE(b.m_freeAnswerBar->isVisible());
+        // Window managers that iconify a window's transients with it (KWin,
+        // mutter) would take the answer bar too; openbox does not show it.
+        EXPECT_EQ(b.m_freeAnswerBar->windowHandle()->transientParent(), nullptr);
 
         SendMessage(&b, WM_DRILL_MINIMIZE);
         EXPECT_FALSE(b.m_minimized);
